@@ -1,0 +1,61 @@
+#pragma once
+// Data packets and change packets as plain values, and their JSON encoding on the wire.
+//
+// A data packet is a list of typed columns and the rows under them; a change packet is the same
+// column list and one entry per changed row (insert with the new values, modify with the old and
+// the new values, delete with the old values). Row values are QString for text, double for
+// numbers, QDateTime (wall-clock local time) for date-times and an invalid QVariant for null.
+//
+// The *ToJson functions always succeed. The *FromJson functions check the whole shape before
+// returning (field list, known types, widths of text columns, row lengths, the kind of every value,
+// text longer than its column's width) and throw EDatabaseError with a Portuguese message that says
+// what is wrong and where; nothing partial is ever returned.
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+enum class TPacketFieldType { String, FixedString, Float, DateTime };
+
+struct TPacketField {
+    QString name;
+    TPacketFieldType type = TPacketFieldType::String;
+    int width = 0;  // characters, for the two text types; 0 for numbers and date-times
+};
+
+struct TDataPacket {
+    QList<TPacketField> fields;
+    QList<QVariantList> rows;  // each row holds one value per field, in field order
+};
+
+enum class TChangeKind { Insert, Modify, Delete };
+
+struct TChange {
+    TChangeKind kind = TChangeKind::Insert;
+    QVariantList oldRow;  // Modify and Delete
+    QVariantList newRow;  // Insert and Modify
+};
+
+struct TChangePacket {
+    QList<TPacketField> fields;
+    QList<TChange> changes;  // in the order in which the rows were first changed
+};
+
+// The wire name of a column type ("string", "fixedString", "float", "dateTime").
+QString PacketFieldTypeName(TPacketFieldType type);
+
+// A date-time value as the wire writes it: "YYYY-MM-DDTHH:MM:SS", with ".zzz" only when the
+// value has milliseconds.
+QString PacketDateTimeText(const QDateTime& value);
+
+QJsonObject DataPacketToJson(const TDataPacket& packet);
+TDataPacket DataPacketFromJson(const QJsonObject& json);
+QJsonObject ChangePacketToJson(const TChangePacket& packet);
+TChangePacket ChangePacketFromJson(const QJsonObject& json);
+
+// Parses the bytes of a whole JSON document that must hold a data packet object; a text that is
+// not JSON or not an object is refused with EDatabaseError like any other bad shape.
+TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes);
