@@ -1,0 +1,50 @@
+#include "labels/barcode.h"
+
+#include "labels/textrules.h"
+#include "platform/sysutils.h"
+
+#include <algorithm>
+
+QString BarcodePrefix(const QString& cdFilial, const QString& nrLanctoNf, const QString& nrSeqItProd)
+{
+    return cdFilial + nrLanctoNf + nrSeqItProd;
+}
+
+QString FormatSequence(int sequence)
+{
+    return LRPad(QString::number(sequence), kSequenceDigits, QLatin1Char('0'), true);
+}
+
+QString ComposeBarcode(const QString& prefix, int sequence)
+{
+    return prefix + FormatSequence(sequence);
+}
+
+TBarcodeCheck CheckTypedBarcode(const QString& text)
+{
+    if (IsBlankText(text))
+        return TBarcodeCheck::Ignored;
+    if (text.length() != kBarcodeLength)
+        return TBarcodeCheck::Invalid;
+    return TBarcodeCheck::Accepted;
+}
+
+int ReadSequence(const QString& nrSeqEtiq)
+{
+    return StrToInt(nrSeqEtiq);
+}
+
+int NextGroupingSequence(const QStringList& itemSequences)
+{
+    int highest = 0;
+    for (const QString& sequence : itemSequences)
+        highest = std::max(highest, ReadSequence(sequence));
+    return highest + 1;
+}
+
+int SplitStartSequence(const QVariant& nrSeqEtiqMax)
+{
+    if (!nrSeqEtiqMax.isValid() || nrSeqEtiqMax.isNull())
+        return 0;
+    return ReadSequence(nrSeqEtiqMax.toString());
+}

@@ -1,0 +1,78 @@
+#include "labels/consdesetiqserver.h"
+
+#include "labels/messagetables.h"
+#include "labels/setetiquetaerror.h"
+
+namespace {
+
+constexpr int kReceivingKind = 1;
+constexpr int kUpdatingKind = 6;
+
+// Keeps the progress animation up for the lifetime of the scope, so that it is ended on every
+// way out of a call, exceptions included.
+class TProgressScope {
+public:
+    TProgressScope(TCallProgress& progress, int kind, const char* captionKey) : progress_(progress)
+    {
+        progress_.Begin(kind, MensagemDe(MensagensConsulta(), QString::fromLatin1(captionKey)));
+    }
+    ~TProgressScope() { progress_.End(); }
+    TProgressScope(const TProgressScope&) = delete;
+    TProgressScope& operator=(const TProgressScope&) = delete;
+
+private:
+    TCallProgress& progress_;
+};
+
+// Element `index` of a reply, decoded and checked as a data packet.
+TDataPacket PacketElement(const TVariant& reply, int index)
+{
+    return DataPacketFromJson(reply[index].AsPacket());
+}
+
+const QString kErrorMarker = QStringLiteral("Erro: ");
+
+} // namespace
+
+TConsDesEtiqServer::TConsDesEtiqServer(TNetConnection& connection, TCallProgress& progress)
+    : connection_(connection), progress_(progress)
+{
+}
+
+void TConsDesEtiqServer::GetNFEtiqueta(QList<TVariant>& args, TClientDataSet& notaFiscal)
+{
+    TProgressScope scope(progress_, kReceivingKind, "GetDados");
+    const TVariant reply = connection_.Call(QStringLiteral("GetNFEtiqueta"), args);
+    const TDataPacket invoices = PacketElement(reply, 0);
+    notaFiscal.LoadPacket(invoices);
+}
+
+TDataPacket TConsDesEtiqServer::GetProduto(const QString& cdFilial, const QString& nrLanctoNf,
+                                           TClientDataSet& items, TClientDataSet& labels)
+{
+    TProgressScope scope(progress_, kReceivingKind, "GetDados");
+    QList<TVariant> args{TVariant::FromString(cdFilial), TVariant::FromString(nrLanctoNf)};
+    const TVariant reply = connection_.Call(QStringLiteral("GetProduto"), args);
+    const TDataPacket itemPacket = PacketElement(reply, 0);
+    TDataPacket labelPacket = PacketElement(reply, 1);
+    items.LoadPacket(itemPacket);
+    labels.LoadPacket(labelPacket);
+    return labelPacket;
+}
+
+QString TConsDesEtiqServer::SetEtiqueta(const QJsonObject& changePacket)
+{
+    TProgressScope scope(progress_, kUpdatingKind, "AtuServi");
+    QList<TVariant> args{TVariant::FromPacket(changePacket)};
+    const TVariant reply = connection_.Call(QStringLiteral("setEtiqueta"), args);
+    return CheckSetEtiquetaReply(reply.AsString());
+}
+
+QString TConsDesEtiqServer::CheckSetEtiquetaReply(const QString& reply)
+{
+    if (!reply.contains(kErrorMarker, Qt::CaseSensitive))
+        return reply;
+    QString message = reply;
+    message.remove(kErrorMarker, Qt::CaseSensitive);
+    throw ESetEtiquetaError(message);
+}

@@ -1,0 +1,25 @@
+#include "labels/textrules.h"
+
+bool IsBlankText(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
+QString LRPad(const QString& text, int width, QChar fill, bool left)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.length() == width)
+        return text;
+    if (trimmed.length() > width)
+        return trimmed;
+    const QString filling(width - trimmed.length(), fill);
+    return left ? filling + trimmed : trimmed + filling;
+}
+
+QString AjustaNumero(const QString& text, int digits)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.length() > digits)
+        return text;
+    return QString(digits - trimmed.length(), QLatin1Char('0')) + trimmed;
+}
