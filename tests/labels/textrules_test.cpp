@@ -1,0 +1,119 @@
+#include "labels/barcode.h"
+#include "labels/messagetables.h"
+#include "labels/textrules.h"
+#include "platform/errors.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Pad5(const QString& text, bool left = true)
+{
+    return LRPad(text, 5, QLatin1Char('0'), left);
+}
+
+TEST(LRPadTest, FillsShortTextInFrontOrBehind)
+{
+    EXPECT_EQ(Pad5("7"), "00007");
+    EXPECT_EQ(Pad5("7", false), "70000");
+    EXPECT_EQ(LRPad("ab", 4, QLatin1Char('*'), true), "**ab");
+}
+
+TEST(LRPadTest, NeverCutsATextLongerThanTheWidth)
+{
+    EXPECT_EQ(Pad5("123456"), "123456");
+    EXPECT_EQ(Pad5("  123456 "), "123456");
+}
+
+TEST(LRPadTest, ReturnsTextWithoutValueUnchanged)
+{
+    EXPECT_EQ(Pad5(""), "");
+    EXPECT_EQ(Pad5("   "), "   ");
+}
+
+TEST(LRPadTest, TrimsBeforeFillingButKeepsBlanksWhenTrimmedLengthEqualsWidth)
+{
+    EXPECT_EQ(Pad5(" 12 "), "00012");
+    EXPECT_EQ(Pad5(" 12345 "), " 12345 ");
+    EXPECT_EQ(Pad5("12345"), "12345");
+}
+
+TEST(AjustaNumeroTest, FillsTrimmedNumberToTenDigits)
+{
+    EXPECT_EQ(AjustaNumero("123"), "0000000123");
+    EXPECT_EQ(AjustaNumero(" 45 "), "0000000045");
+    EXPECT_EQ(AjustaNumero("1234567890"), "1234567890");
+}
+
+TEST(AjustaNumeroTest, KeepsALongerNumberAsTyped)
+{
+    EXPECT_EQ(AjustaNumero("12345678901"), "12345678901");
+    EXPECT_EQ(AjustaNumero(" 12345678901"), " 12345678901");
+}
+
+TEST(SequenceNumberingTest, WritesSequencesWithFiveDigitsAndLongerOnesWhole)
+{
+    EXPECT_EQ(FormatSequence(1), "00001");
+    EXPECT_EQ(FormatSequence(99999), "99999");
+    EXPECT_EQ(FormatSequence(100000), "100000");
+}
+
+TEST(SequenceNumberingTest, GroupingTakesLargestSequenceOfTheItemPlusOne)
+{
+    EXPECT_EQ(NextGroupingSequence({"00001", "00004", "00002", "00003"}), 5);
+    EXPECT_EQ(NextGroupingSequence({"00006", "00002", "00005"}), 7);
+    EXPECT_EQ(NextGroupingSequence({}), 1);
+}
+
+TEST(SequenceNumberingTest, GroupingStopsOnASequenceThatIsNotANumber)
+{
+    EXPECT_THROW(NextGroupingSequence({"00001", "0000A"}), EConvertError);
+    EXPECT_THROW(NextGroupingSequence({""}), EConvertError);
+}
+
+TEST(SequenceNumberingTest, SplitCountsFromTheAggregateOrFromZero)
+{
+    EXPECT_EQ(SplitStartSequence(QVariant()), 0);
+    EXPECT_EQ(SplitStartSequence(QVariant(QStringLiteral("00007"))), 7);
+    EXPECT_THROW(SplitStartSequence(QVariant(QStringLiteral("x7"))), EConvertError);
+}
+
+TEST(BarcodeTest, ComposesPrefixAndFiveDigitSequence)
+{
+    const QString prefix = BarcodePrefix("0001", "0000012345", "0003");
+    EXPECT_EQ(prefix, "000100000123450003");
+    const QString barcode = ComposeBarcode(prefix, 7);
+    EXPECT_EQ(barcode, "00010000012345000300007");
+    EXPECT_EQ(CheckTypedBarcode(barcode), TBarcodeCheck::Accepted);
+}
+
+TEST(BarcodeTest, CopiesShortKeysWithoutFillingSoTheBarcodeIsShort)
+{
+    const QString barcode = ComposeBarcode(BarcodePrefix("1", "12345", "3"), 2);
+    EXPECT_EQ(barcode, "112345300002");
+    EXPECT_EQ(CheckTypedBarcode(barcode), TBarcodeCheck::Invalid);
+}
+
+TEST(BarcodeTest, SequenceAboveFiveDigitsGivesABarcodeTheEditRejects)
+{
+    const QString barcode = ComposeBarcode("000100000123450003", 100000);
+    EXPECT_EQ(barcode.length(), 24);
+    EXPECT_EQ(CheckTypedBarcode(barcode), TBarcodeCheck::Invalid);
+}
+
+TEST(BarcodeTest, BothBarcodeMessagesStandInTheQueryScreensTable)
+{
+    EXPECT_EQ(MensagemDe(MensagensConsulta(), kInvalidBarcodeKey), "Código de barras inválido.");
+    EXPECT_EQ(MensagemDe(MensagensConsulta(), kBarcodeNotFoundKey), "Código de barras não localizado.");
+}
+
+TEST(BarcodeTest, TypedTextIsIgnoredInvalidOrAcceptedByItsLengthOnly)
+{
+    EXPECT_EQ(CheckTypedBarcode(""), TBarcodeCheck::Ignored);
+    EXPECT_EQ(CheckTypedBarcode("   "), TBarcodeCheck::Ignored);
+    EXPECT_EQ(CheckTypedBarcode(QString(22, 'A')), TBarcodeCheck::Invalid);
+    EXPECT_EQ(CheckTypedBarcode(QString(24, '1')), TBarcodeCheck::Invalid);
+    EXPECT_EQ(CheckTypedBarcode(QString(23, 'x')), TBarcodeCheck::Accepted);
+}
+
+} // namespace
