@@ -1,0 +1,65 @@
+#pragma once
+// The platform's number and date routines, in the Brazilian Portuguese locale: decimal comma,
+// thousands dot, dates as dd/mm/yyyy. Dates are day numbers (TDateTime): whole days since
+// 1899-12-30, the fraction being the time of day, so 2026-12-08 00:00 is 46364.0.
+//
+// Every conversion from text either returns the value or throws EConvertError whose message
+// names the text ("'<text>' não é um valor numérico válido."); the Try* forms return false
+// instead and leave the output untouched.
+
+#include <QDateTime>
+#include <QString>
+
+using TDateTime = double;
+
+// Formats by a pattern: '0' a required digit, '#' an optional digit, '.' the place of the
+// decimal comma, ',' anywhere in the integer part turns on thousands dots. Other characters are
+// copied as they stand; text in quotes is copied without the quotes. Rounds half away from zero
+// on the shortest decimal text of the value, so 2.675 with "0.00" gives "2,68".
+QString FormatFloat(const QString& format, double value);
+
+// The general format: the shorter of fixed and scientific notation with at most `precision`
+// significant digits, no trailing zeros, decimal comma (7.5 → "7,5", 1e20 → "1E20").
+QString FloatToStrGeneral(double value, int precision = 15);
+QString FloatToStrGeneral(long double value, int precision = 15);
+QString FloatToStr(double value);
+
+// Reads a number: optional blanks around, optional sign, digits with at most one decimal comma,
+// optional exponent ("E", sign, digits). A dot is not accepted.
+double StrToFloat(const QString& text);
+long double StrToFloatExtended(const QString& text);
+bool TryStrToFloat(const QString& text, double& value);
+bool TryStrToFloatExtended(const QString& text, long double& value);
+
+// Reads a 32-bit signed whole number; junk or a value outside the range is EConvertError
+// "'<text>' não é um valor inteiro válido.".
+int StrToInt(const QString& text);
+bool TryStrToInt(const QString& text, int& value);
+QString IntToStr(qint64 value);
+
+// Day numbers and Qt's date-times (local time, no time zone conversion). An invalid QDateTime
+// gives 0; QtFromDateTime rounds to the millisecond.
+TDateTime DateTimeFromQt(const QDateTime& dateTime);
+QDateTime QtFromDateTime(TDateTime dateTime);
+TDateTime EncodeDate(int year, int month, int day);
+TDateTime Date();   // today, no time of day
+TDateTime Now();
+
+// dd/mm/yyyy; DateTimeToStr adds " hh:nn:ss" when the value has a time of day.
+QString DateToStr(TDateTime dateTime);
+QString DateTimeToStr(TDateTime dateTime);
+
+// Reads dd/mm/yyyy (day and month may have one digit; blanks around are ignored). Anything
+// else, or a day that does not exist, is EConvertError "'<text>' não é uma data válida.".
+TDateTime StrToDate(const QString& text);
+bool TryStrToDate(const QString& text, TDateTime& value);
+
+// Applies an edit mask to a stored value for display. The mask is "<picture>[;<save>[;<blank>]]":
+// in the picture, '9' and '0' take a digit, 'A' and 'a' a letter or digit, 'L' and 'l' a letter,
+// 'C' and 'c' any character, '\' makes the next character a literal, every other character is a
+// literal. With save '0' the value holds only the characters for the mask places and the
+// literals are inserted; with save '1' (or no save part) the value holds the literals too. A
+// place the value does not fill shows the blank character (default '_'); a value character
+// that does not fit its place is shown as the blank. Characters beyond the mask are dropped.
+// An empty mask returns the value unchanged.
+QString FormatMaskText(const QString& editMask, const QString& value);
