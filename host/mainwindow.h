@@ -1,0 +1,27 @@
+#pragma once
+// The client's main window: a menu bar with the module's entry "Etiquetas > Consulta/
+// Desmembramento Etiqueta", a child-window area where the module's screens open, and a status
+// bar with the session (branch, application server, host database). Choosing the menu entry
+// emits openLabelModule; the window itself knows nothing of the module library.
+
+#include <QMainWindow>
+
+class QAction;
+class QMdiArea;
+
+class TMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainWindow(QWidget* parent = nullptr);
+
+    QMdiArea* ChildArea() const { return area_; }
+    QAction* LabelModuleAction() const { return openLabels_; }
+    void ShowSession(const QString& branch, const QString& server, const QString& database);
+
+signals:
+    void openLabelModule();
+
+private:
+    QMdiArea* area_;
+    QAction* openLabels_;
+};

@@ -1,0 +1,98 @@
+// The built client started as a separate process, as a clerk or a script would start it: it
+// loads the module library by name, opens the query screen and writes its picture.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun {
+    int exitCode = -1;
+    QString err;
+};
+
+class ClientStartTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        binDir_ = qEnvironmentVariable("EST_BIN_DIR");
+        ASSERT_FALSE(binDir_.isEmpty()) << "EST_BIN_DIR is not set";
+        ASSERT_TRUE(QFile::exists(Client())) << qPrintable(Client());
+        // An empty configuration keeps the developer's own settings out of the test.
+        ini_ = dir_.filePath("client.ini");
+        QFile f(ini_);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[session]\nbranch=0003\n[server]\nport=1\n");
+    }
+
+    QString Client() const { return QDir(binDir_).filePath("est-client"); }
+
+    TRun Start(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", dir_.path());
+        p.setProcessEnvironment(env);
+        p.start(Client(), QStringList{"--config", ini_, "--database", dir_.filePath("host.db")} + args);
+        TRun run;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return run;
+        }
+        run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        run.err = QString::fromUtf8(p.readAllStandardError());
+        return run;
+    }
+
+    QString binDir_;
+    QTemporaryDir dir_;
+    QString ini_;
+};
+
+TEST_F(ClientStartTest, OpenWithScreenshotWritesThePictureOfTheMainWindowWithTheQueryScreen)
+{
+    const QString png = dir_.filePath("out.png");
+    const TRun run = Start({"--open", "--screenshot", png});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    QImage picture(png);
+    ASSERT_FALSE(picture.isNull());
+    // The main window is large enough to hold the query screen at its place.
+    EXPECT_GE(picture.width(), 1012);
+    EXPECT_GE(picture.height(), 710);
+}
+
+TEST_F(ClientStartTest, MissingModuleLibraryIsReportedInPortugueseAndNoPictureIsWritten)
+{
+    const QString png = dir_.filePath("out.png");
+    const TRun run = Start({"--open", "--module", dir_.filePath("libNaoExiste.so"), "--screenshot", png});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("Não foi possível carregar o módulo")) << qPrintable(run.err);
+    EXPECT_FALSE(QFile::exists(png));
+}
+
+TEST_F(ClientStartTest, LibraryWithoutTheModuleEntryIsRefusedNamingTheEntry)
+{
+    // The platform library is a real shared library that has none of the module's entries.
+    const TRun run = Start({"--open", "--module", QDir(binDir_).filePath("libest_platform.so"),
+                            "--screenshot", dir_.filePath("out.png")});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("não contém a entrada Initialize")) << qPrintable(run.err);
+}
+
+TEST_F(ClientStartTest, BadOptionEndsWithStatusTwoAndTheUsage)
+{
+    const TRun run = Start({"--server-port", "zero"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("Valor inválido para --server-port")) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.contains("Uso: est-client"));
+}
+
+} // namespace
