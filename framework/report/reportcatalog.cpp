@@ -1,0 +1,60 @@
+#include "reportcatalog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+std::optional<TReportDefinition> TReportCatalog::Find(const QString& code, const QString& directory)
+{
+    const QString path = DefinitionPath(code, directory);
+    if (path.isEmpty())
+        return std::nullopt;
+    return TReportDefinition::Load(path, code);
+}
+
+QString TReportCatalog::DefinitionPath(const QString& code, const QString& directory)
+{
+    const QString wanted = code.trimmed() + QStringLiteral(".json");
+    if (code.trimmed().isEmpty() || directory.isEmpty())
+        return {};
+    const QDir dir(directory);
+    if (!dir.exists())
+        return {};
+    // Exact name first, so that two files differing only in case resolve the same way every time.
+    if (QFileInfo(dir.filePath(wanted)).isFile())
+        return dir.filePath(wanted);
+    const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo& file : files)
+        if (file.fileName().compare(wanted, Qt::CaseInsensitive) == 0)
+            return file.filePath();
+    return {};
+}
+
+QString TReportCatalog::NotFoundMessage(const QString& code, const QString& directory, const QString& messageText)
+{
+    QString text = messageText;
+    const QString values[] = {code, directory};
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype at = text.indexOf(QLatin1String("%s"), from);
+        if (at < 0)
+            break;
+        text.replace(at, 2, value);
+        from = at + value.size();  // a "%s" inside the code is not a placeholder
+    }
+    return text;
+}
+
+QString TReportCatalog::DefaultDirectory()
+{
+    const QString fromEnvironment = qEnvironmentVariable("EST_REPORTS_DIR");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const char* candidate : {"reports", "../reports", "../../reports", "../share/est99000/reports"}) {
+        const QString path = QDir::cleanPath(bin.filePath(QString::fromLatin1(candidate)));
+        if (QFileInfo(path).isDir())
+            return path;
+    }
+    return QDir::cleanPath(bin.filePath(QStringLiteral("reports")));
+}
