@@ -21,7 +21,9 @@ QString FormatFloat(const QString& format, double value);
 // The general format: the shorter of fixed and scientific notation with at most `precision`
 // significant digits, no trailing zeros, decimal comma (7.5 → "7,5", 1e20 → "1E20").
 QString FloatToStrGeneral(double value, int precision = 15);
-QString FloatToStrGeneral(long double value, int precision = 15);
+// The same for an extended-precision value (up to 18 significant digits): with
+// StrToFloatExtended it rounds a sum to 15 significant digits without passing through a double.
+QString FloatToStrGeneralExtended(long double value, int precision = 15);
 QString FloatToStr(double value);
 
 // Reads a number: optional blanks around, optional sign, digits with at most one decimal comma,
@@ -58,8 +60,11 @@ bool TryStrToDate(const QString& text, TDateTime& value);
 // in the picture, '9' and '0' take a digit, 'A' and 'a' a letter or digit, 'L' and 'l' a letter,
 // 'C' and 'c' any character, '\' makes the next character a literal, every other character is a
 // literal. With save '0' the value holds only the characters for the mask places and the
-// literals are inserted; with save '1' (or no save part) the value holds the literals too. A
-// place the value does not fill shows the blank character (default '_'); a value character
-// that does not fit its place is shown as the blank. Characters beyond the mask are dropped.
+// literals are inserted; with save '1' (or no save part) the value holds the literals too, and a
+// value character equal to the literal at its place is taken as that literal. '>' shows what
+// follows in upper case, '<' in lower case, '<>' as it stands; '_' shows a blank; '!' is
+// ignored. A place the value does not fill shows the blank character (default '_'). The
+// value's characters are shown as they stand, even where they do not fit their place, and
+// characters beyond the mask are appended, so the display never hides what the value holds.
 // An empty mask returns the value unchanged.
 QString FormatMaskText(const QString& editMask, const QString& value);
