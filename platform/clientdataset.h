@@ -222,5 +222,18 @@ private:
     void PushPeek(int recNo);
     void PopPeek();
 
+    void CheckActive() const;
+    void EnsureView() const;
+    void Notify(int event, TField* field = nullptr, int distance = 0) const;
+    void SetState(TDataSetState state);
+    void Activate();
+    void Deactivate();
+    void BeginInsert(bool append);
+    void ViewChanged();
+    std::shared_ptr<TFilterExpression> CompileFilter(const QString& text) const;
+    void ResolveSortKeys(const QString& indexName, const QString& fieldNames);
+    int FindRow(const QString& keyFields, const QVariantList& values, TLocateOptions options) const;
+    void InstallPacket(TDataPacket&& packet);
+
     std::unique_ptr<Impl> d_;
 };

@@ -1,0 +1,1515 @@
+// The record set's storage, cursor, editing, filters, sort orders, hash indexes, aggregates,
+// packets and change log. See clientdataset.h for the behaviour callers rely on.
+
+#include "clientdataset.h"
+
+#include "datasource.h"
+#include "errors.h"
+#include "filterexpression.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kRankGap = qint64(1) << 20;
+
+struct Row {
+    QVariantList values;  // declared fields first, then the packet's undeclared columns
+    qint64 rank = 0;      // position in insertion order
+    quint64 id = 0;
+    quint64 viewGen = 0;  // equals the set's view generation while the row is visible
+    bool isNew = false;   // inserted since the last load or merge
+};
+
+struct SortKey {
+    int slot;
+    bool descending;
+};
+
+struct IndexDef {
+    QString name;
+    QString fields;
+    bool descending;
+};
+
+struct ChangeEntry {
+    TChangeKind kind;
+    quint64 rowId;
+    Row* live = nullptr;            // the row while it exists
+    std::unique_ptr<Row> gone;      // a deleted loaded row, kept for CancelUpdates
+    QVariantList original;          // values at load time (Modify, Delete)
+    bool alive = true;              // false once a new row's insert was undone by its delete
+};
+
+using Bucket = std::vector<Row*>;
+
+bool IsText(TFieldType type)
+{
+    return type == TFieldType::String || type == TFieldType::FixedString;
+}
+
+TPacketFieldType PacketType(TFieldType type)
+{
+    switch (type) {
+    case TFieldType::String: return TPacketFieldType::String;
+    case TFieldType::FixedString: return TPacketFieldType::FixedString;
+    case TFieldType::Float: return TPacketFieldType::Float;
+    case TFieldType::DateTime: return TPacketFieldType::DateTime;
+    }
+    return TPacketFieldType::String;
+}
+
+TFieldType FieldType(TPacketFieldType type)
+{
+    switch (type) {
+    case TPacketFieldType::String: return TFieldType::String;
+    case TPacketFieldType::FixedString: return TFieldType::FixedString;
+    case TPacketFieldType::Float: return TFieldType::Float;
+    case TPacketFieldType::DateTime: return TFieldType::DateTime;
+    }
+    return TFieldType::String;
+}
+
+bool SameKind(TFieldType a, TPacketFieldType b)
+{
+    const TFieldType bb = FieldType(b);
+    return (IsText(a) && IsText(bb)) || a == bb;
+}
+
+QString HashKey(const QVariant& value, bool caseInsensitive)
+{
+    if (value.typeId() != QMetaType::QString)
+        return {};
+    const QString& text = *static_cast<const QString*>(value.constData());
+    return caseInsensitive ? text.toCaseFolded() : text;
+}
+
+QStringList SplitNames(const QString& names)
+{
+    QStringList out;
+    for (const QString& part : names.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty())
+            out.append(name);
+    }
+    return out;
+}
+
+[[noreturn]] void Fail(const QString& message)
+{
+    throw EDatabaseError(message);
+}
+
+}  // namespace
+
+struct TClientDataSet::Impl {
+    std::vector<std::unique_ptr<TField>> fields;
+    std::vector<std::unique_ptr<TAggregateField>> aggregates;
+    QList<TPacketField> extraColumns;
+    QList<IndexDef> indexes;
+
+    bool active = false;
+    TDataSetState state = TDataSetState::Inactive;
+
+    std::vector<Row*> all;  // owned, in insertion order (ascending rank)
+    QHash<quint64, Row*> byId;
+    quint64 nextId = 1;
+
+    std::vector<Row*> view;  // visible rows in the current order
+    bool viewDirty = false;  // rebuild, then stand on the first row
+    quint64 gen = 1;
+    int cur = -1;
+    bool bof = true;
+    bool eof = true;
+    bool leftView = false;   // the last post took the current row out of the view
+    bool leftAtEnd = false;  // ... and it was the last visible row
+
+    QVariantList buffer;  // the row being edited or inserted
+    bool modified = false;
+    int insertPos = 0;
+    quint64 insertBefore = 0;  // row the new row goes before in insertion order (0 = at the end)
+    quint64 restoreRow = 0;    // row that was current when the insert began
+
+    QString filterText;
+    bool filtered = false;
+    std::shared_ptr<TFilterExpression> filter;
+    QHash<QString, std::shared_ptr<TFilterExpression>> filterCache;
+
+    QString indexFieldNames;
+    QString indexName;
+    std::vector<SortKey> sortKeys;
+
+    QHash<int, QHash<QString, Bucket>> hashes;  // key: slot * 2 + caseInsensitive
+
+    std::vector<ChangeEntry> log;
+    QHash<quint64, size_t> logIndex;
+    int liveChanges = 0;
+
+    int disableCount = 0;
+    TDataSetState disableState = TDataSetState::Inactive;
+    QList<TDataSource*> sources;
+
+    QList<const QVariantList*> peeks;
+
+    bool aggDirty = true;
+    QHash<const TAggregateField*, QVariant> aggCache;
+
+    ~Impl() { FreeRows(); }
+
+    int Columns() const { return int(fields.size() + extraColumns.size()); }
+
+    void FreeRows()
+    {
+        for (Row* r : all)
+            delete r;
+        all.clear();
+        byId.clear();
+        view.clear();
+        log.clear();
+        logIndex.clear();
+        liveChanges = 0;
+        hashes.clear();
+        cur = -1;
+        bof = eof = true;
+        viewDirty = false;
+        aggDirty = true;
+    }
+
+    int SlotOf(const QString& name) const
+    {
+        for (const auto& f : fields)
+            if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+                return f->Index();
+        return -1;
+    }
+
+    int RequireSlot(const QString& name) const
+    {
+        const int slot = SlotOf(name);
+        if (slot < 0)
+            Fail(QStringLiteral("Campo %1 não encontrado.").arg(name));
+        return slot;
+    }
+
+    bool Passes(const Row* row) const { return !filtered || !filter || filter->Matches(row->values); }
+
+    bool Less(const Row* a, const Row* b) const
+    {
+        for (const SortKey& k : sortKeys) {
+            int c = TFilterExpression::CompareValues(a->values.at(k.slot), b->values.at(k.slot), false);
+            if (c != 0)
+                return k.descending ? c > 0 : c < 0;
+        }
+        return a->rank < b->rank;
+    }
+
+    Bucket* FindBucket(int slot, bool ci, const QString& text)
+    {
+        const int key = slot * 2 + (ci ? 1 : 0);
+        auto h = hashes.find(key);
+        if (h == hashes.end()) {
+            h = hashes.insert(key, {});
+            h->reserve(qsizetype(all.size()));
+            for (Row* r : all) {
+                const QString k = HashKey(r->values.at(slot), ci);
+                if (!k.isNull())
+                    (*h)[k].push_back(r);
+            }
+        }
+        auto b = h->find(ci ? text.toCaseFolded() : text);
+        return b == h->end() ? nullptr : &b.value();
+    }
+
+    void HashAdd(Row* row)
+    {
+        for (auto h = hashes.begin(); h != hashes.end(); ++h) {
+            const QString k = HashKey(row->values.at(h.key() / 2), h.key() % 2);
+            if (!k.isNull())
+                (*h)[k].push_back(row);
+        }
+    }
+
+    void HashRemove(Row* row, const QVariantList& values, int onlySlot = -1)
+    {
+        for (auto h = hashes.begin(); h != hashes.end(); ++h) {
+            const int slot = h.key() / 2;
+            if (onlySlot >= 0 && slot != onlySlot)
+                continue;
+            const QString k = HashKey(values.at(slot), h.key() % 2);
+            if (k.isNull())
+                continue;
+            auto b = h->find(k);
+            if (b == h->end())
+                continue;
+            auto it = std::find(b->begin(), b->end(), row);
+            if (it != b->end()) {
+                *it = b->back();
+                b->pop_back();
+            }
+            if (b->empty())
+                h->erase(b);
+        }
+    }
+
+    void HashAddSlot(Row* row, int slot)
+    {
+        for (auto h = hashes.begin(); h != hashes.end(); ++h) {
+            if (h.key() / 2 != slot)
+                continue;
+            const QString k = HashKey(row->values.at(slot), h.key() % 2);
+            if (!k.isNull())
+                (*h)[k].push_back(row);
+        }
+    }
+
+    void RebuildView(bool caseInsensitiveOption)
+    {
+        if (filtered && filter && filter->CaseInsensitive() != caseInsensitiveOption)
+            viewDirty = true;  // caller recompiles before coming here
+        std::vector<Row*> rows;
+        const Bucket* smallest = nullptr;
+        bool noneCanPass = false;
+        if (filtered && filter) {
+            for (const auto& term : filter->KeyTerms()) {
+                const Bucket* b = FindBucket(term.slot, filter->CaseInsensitive(), term.text);
+                if (!b) {
+                    noneCanPass = true;
+                    break;
+                }
+                if (!smallest || b->size() < smallest->size())
+                    smallest = b;
+            }
+        }
+        if (!noneCanPass) {
+            const std::vector<Row*>& source = smallest ? *smallest : all;
+            rows.reserve(filtered && filter ? 16 : source.size());
+            for (Row* r : source)
+                if (Passes(r))
+                    rows.push_back(r);
+            if (smallest || !sortKeys.empty())
+                std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
+        }
+        view = std::move(rows);
+        ++gen;
+        for (Row* r : view)
+            r->viewGen = gen;
+        viewDirty = false;
+        aggDirty = true;
+    }
+
+    int PositionOf(const Row* row) const
+    {
+        if (!row || row->viewGen != gen)
+            return -1;
+        auto it = std::lower_bound(view.begin(), view.end(), row, [this](const Row* a, const Row* b) { return Less(a, b); });
+        if (it != view.end() && *it == row)
+            return int(it - view.begin());
+        auto lin = std::find(view.begin(), view.end(), row);
+        return lin == view.end() ? -1 : int(lin - view.begin());
+    }
+
+    int InsertIntoView(Row* row)
+    {
+        auto it = std::lower_bound(view.begin(), view.end(), row, [this](const Row* a, const Row* b) { return Less(a, b); });
+        const int pos = int(it - view.begin());
+        view.insert(it, row);
+        row->viewGen = gen;
+        return pos;
+    }
+
+    // Removes the row at view position pos and stands on its successor (or its predecessor, with
+    // Eof set, when it was the last one).
+    void RemoveFromView(int pos)
+    {
+        view[pos]->viewGen = 0;
+        view.erase(view.begin() + pos);
+        leftAtEnd = false;
+        bof = eof = false;
+        if (view.empty()) {
+            cur = -1;
+            bof = eof = true;
+        } else if (pos >= int(view.size())) {
+            cur = int(view.size()) - 1;
+            eof = true;
+            leftAtEnd = true;
+        } else {
+            cur = pos;
+        }
+    }
+
+    void Renumber()
+    {
+        std::vector<Row*> rows(all.begin(), all.end());
+        for (auto& e : log)
+            if (e.gone)
+                rows.push_back(e.gone.get());
+        std::stable_sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; });
+        qint64 rank = 0;
+        for (Row* r : rows)
+            r->rank = (rank += kRankGap);
+    }
+
+    void PlaceInOrder(Row* row, quint64 beforeId)
+    {
+        Row* before = beforeId ? byId.value(beforeId) : nullptr;
+        if (!before) {
+            row->rank = all.empty() ? kRankGap : all.back()->rank + kRankGap;
+            all.push_back(row);
+            return;
+        }
+        auto pos = std::lower_bound(all.begin(), all.end(), before->rank, [](const Row* r, qint64 v) { return r->rank < v; });
+        qint64 prev = pos == all.begin() ? before->rank - 2 * kRankGap : (*(pos - 1))->rank;
+        if (before->rank - prev < 2) {
+            Renumber();
+            pos = std::lower_bound(all.begin(), all.end(), before->rank, [](const Row* r, qint64 v) { return r->rank < v; });
+            prev = pos == all.begin() ? before->rank - 2 * kRankGap : (*(pos - 1))->rank;
+        }
+        row->rank = prev + (before->rank - prev) / 2;
+        all.insert(pos, row);
+    }
+
+    void RemoveFromOrder(Row* row)
+    {
+        auto pos = std::lower_bound(all.begin(), all.end(), row->rank, [](const Row* r, qint64 v) { return r->rank < v; });
+        if (pos != all.end() && *pos == row)
+            all.erase(pos);
+        else
+            all.erase(std::remove(all.begin(), all.end(), row), all.end());
+        byId.remove(row->id);
+    }
+
+    void LogInsert(Row* row)
+    {
+        logIndex.insert(row->id, log.size());
+        log.push_back(ChangeEntry{TChangeKind::Insert, row->id, row, {}, {}, true});
+        ++liveChanges;
+    }
+
+    void LogModify(Row* row, const QVariantList& before)
+    {
+        if (row->isNew || logIndex.contains(row->id))
+            return;
+        logIndex.insert(row->id, log.size());
+        log.push_back(ChangeEntry{TChangeKind::Modify, row->id, row, {}, before, true});
+        ++liveChanges;
+    }
+
+    // Takes the removed row: frees a new one, keeps a loaded one for CancelUpdates.
+    void LogDelete(Row* row)
+    {
+        auto it = logIndex.find(row->id);
+        if (row->isNew) {
+            if (it != logIndex.end() && log[*it].alive) {
+                log[*it].alive = false;
+                log[*it].live = nullptr;
+                --liveChanges;
+            }
+            delete row;
+            return;
+        }
+        if (it != logIndex.end()) {
+            ChangeEntry& e = log[*it];
+            e.kind = TChangeKind::Delete;
+            e.live = nullptr;
+            e.gone.reset(row);
+            return;
+        }
+        logIndex.insert(row->id, log.size());
+        log.push_back(ChangeEntry{TChangeKind::Delete, row->id, nullptr, std::unique_ptr<Row>(row), row->values, true});
+        ++liveChanges;
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+
+TClientDataSet::TClientDataSet(QObject* parent) : QObject(parent), d_(std::make_unique<Impl>()) {}
+
+TClientDataSet::~TClientDataSet()
+{
+    for (TDataSource* s : d_->sources)
+        s->dataSet_ = nullptr;
+}
+
+namespace {
+
+void Fire(const TDataSetNotifyEvent& event, TClientDataSet* self)
+{
+    if (event)
+        event(self);
+}
+
+}  // namespace
+
+#define D (*d_)
+
+void TClientDataSet::AttachSource(TDataSource* source)
+{
+    if (!D.sources.contains(source))
+        D.sources.append(source);
+}
+
+void TClientDataSet::DetachSource(TDataSource* source)
+{
+    D.sources.removeAll(source);
+}
+
+void TClientDataSet::Notify(int event, TField* field, int distance) const
+{
+    if (D.disableCount > 0)
+        return;
+    const QList<TDataSource*> sources = D.sources;
+    for (TDataSource* s : sources)
+        if (D.sources.contains(s))
+            s->Notify(TDataSource::Event(event), field, distance);
+}
+
+void TClientDataSet::SetState(TDataSetState state)
+{
+    if (D.state == state)
+        return;
+    D.state = state;
+    Notify(int(TDataSource::Event::StateChange));
+}
+
+void TClientDataSet::CheckActive() const
+{
+    if (!D.active)
+        Fail(QStringLiteral("Operação não permitida: o conjunto de dados %1 está fechado.").arg(objectName()));
+}
+
+void TClientDataSet::EnsureView() const
+{
+    if (!D.viewDirty)
+        return;
+    const bool ci = FilterOptions.testFlag(TFilterOption::CaseInsensitive);
+    if (D.filtered && D.filter && D.filter->CaseInsensitive() != ci)
+        D.filter = CompileFilter(D.filterText);
+    D.RebuildView(ci);
+    D.cur = D.view.empty() ? -1 : 0;
+    D.bof = true;
+    D.eof = D.view.empty();
+}
+
+// ----- definition -----------------------------------------------------------------------------
+
+TField* TClientDataSet::AddField(const QString& name, TFieldType type, int size)
+{
+    if (D.active)
+        Fail(QStringLiteral("Não é possível definir o campo %1 com o conjunto de dados aberto.").arg(name));
+    if (name.trimmed().isEmpty())
+        Fail(QStringLiteral("Um campo precisa de nome."));
+    if (FindField(name))
+        Fail(QStringLiteral("O campo %1 já existe.").arg(name));
+    if (IsText(type) && size < 1)
+        Fail(QStringLiteral("O campo de texto %1 precisa de uma largura.").arg(name));
+    D.extraColumns.clear();
+    D.fields.push_back(std::make_unique<TField>(this, name, type, size, int(D.fields.size())));
+    return D.fields.back().get();
+}
+
+TAggregateField* TClientDataSet::AddAggregate(const QString& name, const QString& expression)
+{
+    if (FindField(name))
+        Fail(QStringLiteral("O campo %1 já existe.").arg(name));
+    D.aggregates.push_back(std::make_unique<TAggregateField>(this, name, expression));
+    return D.aggregates.back().get();
+}
+
+void TClientDataSet::AddIndex(const QString& name, const QString& fields, bool descending)
+{
+    for (const IndexDef& def : D.indexes)
+        if (def.name.compare(name, Qt::CaseInsensitive) == 0)
+            Fail(QStringLiteral("O índice %1 já existe.").arg(name));
+    D.indexes.append({name, fields, descending});
+}
+
+TField* TClientDataSet::FindField(const QString& name) const
+{
+    for (const auto& f : D.fields)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    for (const auto& a : D.aggregates)
+        if (a->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return a.get();
+    return nullptr;
+}
+
+TField* TClientDataSet::FieldByName(const QString& name) const
+{
+    TField* f = FindField(name);
+    if (!f)
+        Fail(QStringLiteral("Campo %1 não encontrado.").arg(name));
+    return f;
+}
+
+QList<TField*> TClientDataSet::Fields() const
+{
+    QList<TField*> out;
+    for (const auto& f : D.fields)
+        out.append(f.get());
+    return out;
+}
+
+int TClientDataSet::FieldCount() const
+{
+    return int(D.fields.size());
+}
+
+QList<TAggregateField*> TClientDataSet::AggregateFields() const
+{
+    QList<TAggregateField*> out;
+    for (const auto& a : D.aggregates)
+        out.append(a.get());
+    return out;
+}
+
+std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& text) const
+{
+    if (text.trimmed().isEmpty())
+        return nullptr;
+    const bool ci = FilterOptions.testFlag(TFilterOption::CaseInsensitive);
+    const QString key = (ci ? QLatin1Char('i') : QLatin1Char('s')) + text;
+    if (auto hit = D.filterCache.value(key))
+        return hit;
+    auto resolve = [this](const QString& name, TFilterExpression::FieldRef& ref) {
+        const int slot = D.SlotOf(name);
+        if (slot < 0)
+            return false;
+        ref.slot = slot;
+        ref.type = D.fields[slot]->DataType();
+        return true;
+    };
+    auto compiled = TFilterExpression::Parse(text, TFilterExpression::Mode::Filter, resolve, ci);
+    if (D.filterCache.size() > 512)
+        D.filterCache.clear();
+    D.filterCache.insert(key, compiled);
+    return compiled;
+}
+
+std::shared_ptr<TFilterExpression> TClientDataSet::CompileAggregate(const QString& expression) const
+{
+    auto resolve = [this](const QString& name, TFilterExpression::FieldRef& ref) {
+        const int slot = D.SlotOf(name);
+        if (slot < 0)
+            return false;
+        ref.slot = slot;
+        ref.type = D.fields[slot]->DataType();
+        return true;
+    };
+    return TFilterExpression::Parse(expression, TFilterExpression::Mode::Aggregate, resolve, false);
+}
+
+void TClientDataSet::ResolveSortKeys(const QString& indexName, const QString& fieldNames)
+{
+    QString names = fieldNames;
+    bool descending = false;
+    if (!indexName.isEmpty()) {
+        const IndexDef* found = nullptr;
+        for (const IndexDef& def : D.indexes)
+            if (def.name.compare(indexName, Qt::CaseInsensitive) == 0)
+                found = &def;
+        if (!found && indexName.compare(QLatin1String("DEFAULT_ORDER"), Qt::CaseInsensitive) != 0)
+            Fail(QStringLiteral("Índice %1 não encontrado.").arg(indexName));
+        names = found ? found->fields : QString();
+        descending = found && found->descending;
+    }
+    std::vector<SortKey> keys;
+    for (const QString& name : SplitNames(names))
+        keys.push_back({D.RequireSlot(name), descending});
+    D.sortKeys = std::move(keys);
+}
+
+// ----- open and close -------------------------------------------------------------------------
+
+void TClientDataSet::Activate()
+{
+    if (D.fields.empty())
+        Fail(QStringLiteral("O conjunto de dados %1 não tem campos definidos.").arg(objectName()));
+    Fire(BeforeOpen, this);
+    ResolveSortKeys(D.indexName, D.indexFieldNames);
+    D.filter = D.filtered ? CompileFilter(D.filterText) : nullptr;
+    for (const auto& a : D.aggregates)
+        a->Compiled();
+    D.active = true;
+    D.viewDirty = true;
+    D.aggDirty = true;
+    SetState(TDataSetState::Browse);
+    Notify(int(TDataSource::Event::LayoutChange));
+    Fire(AfterOpen, this);
+    if (!IsEmpty())
+        Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Deactivate()
+{
+    Fire(BeforeClose, this);
+    D.buffer.clear();
+    D.FreeRows();
+    D.active = false;
+    SetState(TDataSetState::Inactive);
+    Notify(int(TDataSource::Event::LayoutChange));
+    Fire(AfterClose, this);
+}
+
+void TClientDataSet::CreateDataSet()
+{
+    if (D.active)
+        Deactivate();
+    D.FreeRows();
+    Activate();
+}
+
+void TClientDataSet::Open()
+{
+    if (D.active)
+        return;
+    Activate();
+}
+
+void TClientDataSet::Close()
+{
+    if (!D.active)
+        return;
+    Deactivate();
+}
+
+bool TClientDataSet::Active() const
+{
+    return D.active;
+}
+
+void TClientDataSet::EmptyDataSet()
+{
+    CheckActive();
+    D.buffer.clear();
+    D.FreeRows();
+    SetState(TDataSetState::Browse);
+    Notify(int(TDataSource::Event::DataSetChange));
+}
+
+// ----- cursor ---------------------------------------------------------------------------------
+
+void TClientDataSet::First()
+{
+    CheckActive();
+    CheckBrowseMode();
+    Fire(BeforeScroll, this);
+    EnsureView();
+    D.cur = D.view.empty() ? -1 : 0;
+    D.bof = true;
+    D.eof = D.view.empty();
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Last()
+{
+    CheckActive();
+    CheckBrowseMode();
+    Fire(BeforeScroll, this);
+    EnsureView();
+    D.cur = int(D.view.size()) - 1;
+    D.eof = true;
+    D.bof = D.view.empty();
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Next()
+{
+    CheckActive();
+    CheckBrowseMode();
+    const bool left = D.leftView, atEnd = D.leftAtEnd;
+    D.leftView = false;
+    Fire(BeforeScroll, this);
+    EnsureView();
+    if (D.view.empty()) {
+        D.bof = D.eof = true;
+    } else if (left) {
+        // The posted row left the view: the cursor already stands on its successor.
+        D.bof = false;
+        D.eof = atEnd;
+        Notify(int(TDataSource::Event::DataSetChange));
+    } else if (D.cur < int(D.view.size()) - 1) {
+        ++D.cur;
+        D.bof = D.eof = false;
+        Notify(int(TDataSource::Event::DataSetScroll), nullptr, 1);
+    } else {
+        D.eof = true;
+    }
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Prior()
+{
+    CheckActive();
+    CheckBrowseMode();
+    const bool left = D.leftView, atEnd = D.leftAtEnd;
+    D.leftView = false;
+    Fire(BeforeScroll, this);
+    EnsureView();
+    if (D.view.empty()) {
+        D.bof = D.eof = true;
+    } else if (left && atEnd) {
+        // The posted last row left the view: the cursor already stands on its predecessor.
+        D.bof = D.eof = false;
+        Notify(int(TDataSource::Event::DataSetChange));
+    } else if (D.cur > 0) {
+        --D.cur;
+        D.bof = D.eof = false;
+        Notify(int(TDataSource::Event::DataSetScroll), nullptr, -1);
+    } else {
+        D.bof = true;
+    }
+    Fire(AfterScroll, this);
+}
+
+bool TClientDataSet::Eof() const
+{
+    if (!D.active)
+        return true;
+    EnsureView();
+    return D.eof;
+}
+
+bool TClientDataSet::Bof() const
+{
+    if (!D.active)
+        return true;
+    EnsureView();
+    return D.bof;
+}
+
+int TClientDataSet::RecNo() const
+{
+    if (!D.active)
+        return 0;
+    EnsureView();
+    if (D.state == TDataSetState::Insert)
+        return D.insertPos + 1;
+    return D.cur + 1;
+}
+
+void TClientDataSet::SetRecNo(int recNo)
+{
+    CheckActive();
+    CheckBrowseMode();
+    EnsureView();
+    if (D.view.empty())
+        return;
+    const int target = std::clamp(recNo, 1, int(D.view.size())) - 1;
+    if (target == D.cur)
+        return;
+    Fire(BeforeScroll, this);
+    EnsureView();
+    D.cur = std::min(target, int(D.view.size()) - 1);
+    D.bof = D.eof = false;
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterScroll, this);
+}
+
+int TClientDataSet::RecordCount() const
+{
+    if (!D.active)
+        return 0;
+    EnsureView();
+    return int(D.view.size());
+}
+
+bool TClientDataSet::IsEmpty() const
+{
+    return D.state != TDataSetState::Insert && RecordCount() == 0;
+}
+
+TBookmark TClientDataSet::GetBookmark() const
+{
+    if (!D.active)
+        return {};
+    EnsureView();
+    return D.cur >= 0 ? TBookmark{D.view[D.cur]->id} : TBookmark{};
+}
+
+bool TClientDataSet::BookmarkValid(const TBookmark& bookmark) const
+{
+    if (!D.active || bookmark.IsNull())
+        return false;
+    EnsureView();
+    const Row* row = D.byId.value(bookmark.id);
+    return row && row->viewGen == D.gen;
+}
+
+void TClientDataSet::GotoBookmark(const TBookmark& bookmark)
+{
+    CheckActive();
+    CheckBrowseMode();
+    if (!BookmarkValid(bookmark))
+        Fail(QStringLiteral("Registro não encontrado."));
+    Fire(BeforeScroll, this);
+    EnsureView();
+    const int pos = D.PositionOf(D.byId.value(bookmark.id));
+    if (pos >= 0) {
+        D.cur = pos;
+        D.bof = D.eof = false;
+    }
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterScroll, this);
+}
+
+// ----- editing --------------------------------------------------------------------------------
+
+TDataSetState TClientDataSet::State() const
+{
+    return D.state;
+}
+
+void TClientDataSet::CheckBrowseMode()
+{
+    CheckActive();
+    D.leftView = false;
+    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+        return;
+    if (D.modified)
+        Post();
+    else
+        Cancel();
+}
+
+void TClientDataSet::BeginInsert(bool append)
+{
+    CheckActive();
+    CheckBrowseMode();
+    Fire(BeforeInsert, this);
+    Fire(BeforeScroll, this);
+    EnsureView();
+    const Row* current = D.cur >= 0 ? D.view[D.cur] : nullptr;
+    D.restoreRow = current ? current->id : 0;
+    D.insertBefore = append || !current ? 0 : current->id;
+    D.insertPos = append || !current ? int(D.view.size()) : D.cur;
+    D.buffer = QVariantList(D.Columns());
+    D.modified = false;
+    SetState(TDataSetState::Insert);
+    try {
+        Fire(OnNewRecord, this);
+    } catch (...) {
+        D.buffer.clear();
+        SetState(TDataSetState::Browse);
+        throw;
+    }
+    D.modified = false;
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterInsert, this);
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Append()
+{
+    BeginInsert(true);
+}
+
+void TClientDataSet::Insert()
+{
+    BeginInsert(false);
+}
+
+void TClientDataSet::Edit()
+{
+    CheckActive();
+    if (D.state == TDataSetState::Edit || D.state == TDataSetState::Insert)
+        return;
+    EnsureView();
+    if (D.view.empty()) {
+        Insert();
+        return;
+    }
+    Fire(BeforeEdit, this);
+    EnsureView();
+    D.buffer = D.view[D.cur]->values;
+    D.modified = false;
+    SetState(TDataSetState::Edit);
+    Notify(int(TDataSource::Event::RecordChange));
+    Fire(AfterEdit, this);
+}
+
+void TClientDataSet::SetFieldValue(TField* field, const QVariant& value)
+{
+    CheckActive();
+    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+        Fail(QStringLiteral("O conjunto de dados %1 não está em modo de edição ou inserção.").arg(objectName()));
+    D.buffer[field->Index()] = value;
+    D.modified = true;
+    Notify(int(TDataSource::Event::FieldChange), field);
+}
+
+void TClientDataSet::Post()
+{
+    CheckActive();
+    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+        return;
+    Fire(BeforePost, this);
+    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+        return;  // the handler cancelled or posted itself
+    EnsureView();
+    D.leftView = false;
+    if (D.state == TDataSetState::Edit) {
+        Row* row = D.view[D.cur];
+        if (row->values != D.buffer) {
+            const QVariantList before = row->values;
+            D.LogModify(row, before);
+            for (int slot = 0; slot < D.Columns(); ++slot)
+                if (before.at(slot) != D.buffer.at(slot))
+                    D.HashRemove(row, before, slot);
+            row->values = std::move(D.buffer);
+            for (int slot = 0; slot < D.Columns(); ++slot)
+                if (before.at(slot) != row->values.at(slot))
+                    D.HashAddSlot(row, slot);
+            D.view.erase(D.view.begin() + D.cur);
+            row->viewGen = 0;
+            if (D.Passes(row)) {
+                D.cur = D.InsertIntoView(row);
+                D.bof = D.eof = false;
+            } else {
+                D.view.insert(D.view.begin() + D.cur, row);  // RemoveFromView expects it in place
+                D.RemoveFromView(D.cur);
+                D.leftView = true;
+            }
+        }
+    } else {
+        auto* row = new Row{std::move(D.buffer), 0, D.nextId++, 0, true};
+        D.PlaceInOrder(row, D.insertBefore);
+        D.byId.insert(row->id, row);
+        D.HashAdd(row);
+        D.LogInsert(row);
+        if (D.Passes(row)) {
+            D.cur = D.InsertIntoView(row);
+            D.bof = D.eof = false;
+        } else {
+            const int back = D.PositionOf(D.byId.value(D.restoreRow));
+            D.cur = back >= 0 ? back : std::min(D.insertPos, int(D.view.size()) - 1);
+            D.bof = D.eof = D.view.empty();
+        }
+    }
+    D.buffer.clear();
+    D.modified = false;
+    D.aggDirty = true;
+    SetState(TDataSetState::Browse);
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterPost, this);
+}
+
+void TClientDataSet::Cancel()
+{
+    CheckActive();
+    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+        return;
+    Fire(BeforeCancel, this);
+    if (D.state == TDataSetState::Insert) {
+        EnsureView();
+        const int back = D.PositionOf(D.byId.value(D.restoreRow));
+        D.cur = back >= 0 ? back : std::min(D.insertPos, int(D.view.size()) - 1);
+        D.bof = D.eof = D.view.empty();
+    }
+    D.buffer.clear();
+    D.modified = false;
+    SetState(TDataSetState::Browse);
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterCancel, this);
+}
+
+void TClientDataSet::Delete()
+{
+    CheckActive();
+    if (D.state == TDataSetState::Insert) {
+        Cancel();
+        return;
+    }
+    EnsureView();
+    if (D.view.empty())
+        Fail(QStringLiteral("Não é possível excluir: o conjunto de dados %1 está vazio.").arg(objectName()));
+    Fire(BeforeDelete, this);
+    Fire(BeforeScroll, this);
+    EnsureView();
+    if (D.view.empty())
+        Fail(QStringLiteral("Não é possível excluir: o conjunto de dados %1 está vazio.").arg(objectName()));
+    Row* row = D.view[D.cur];
+    D.buffer.clear();
+    D.modified = false;
+    D.RemoveFromView(D.cur);
+    D.RemoveFromOrder(row);
+    D.HashRemove(row, row->values);
+    D.LogDelete(row);
+    D.aggDirty = true;
+    SetState(TDataSetState::Browse);
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterDelete, this);
+    Fire(AfterScroll, this);
+}
+
+// ----- locate ---------------------------------------------------------------------------------
+
+int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values, TLocateOptions options) const
+{
+    const QStringList names = SplitNames(keyFields);
+    if (names.isEmpty() || names.size() != values.size())
+        Fail(QStringLiteral("Busca em %1: %2 campos para %3 valores.").arg(keyFields).arg(names.size()).arg(values.size()));
+    const bool ci = options.testFlag(TLocateOption::CaseInsensitive);
+    const bool partial = options.testFlag(TLocateOption::PartialKey);
+    std::vector<int> keySlots;
+    for (const QString& n : names)
+        keySlots.push_back(D.RequireSlot(n));
+    auto matches = [&](const Row* row) {
+        for (size_t i = 0; i < keySlots.size(); ++i) {
+            const QVariant& have = row->values.at(keySlots[i]);
+            const QVariant& want = values.at(qsizetype(i));
+            const bool wantNull = !want.isValid() || (want.typeId() == QMetaType::QString && want.toString().isEmpty());
+            if (wantNull) {
+                if (have.isValid()) return false;
+                continue;
+            }
+            if (!have.isValid())
+                return false;
+            if (IsText(D.fields[keySlots[i]]->DataType())) {
+                const QString& text = *static_cast<const QString*>(have.constData());
+                const QString key = want.toString();
+                const Qt::CaseSensitivity cs = ci ? Qt::CaseInsensitive : Qt::CaseSensitive;
+                if (partial ? !text.startsWith(key, cs) : text.compare(key, cs) != 0)
+                    return false;
+            } else if (TFilterExpression::CompareValues(have, want, false) != 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    EnsureView();
+    // A whole text key is looked up in the field's hash index; the first visible match wins.
+    if (!partial) {
+        for (size_t i = 0; i < keySlots.size(); ++i) {
+            const QVariant& want = values.at(qsizetype(i));
+            if (!IsText(D.fields[keySlots[i]]->DataType()) || want.typeId() != QMetaType::QString || want.toString().isEmpty())
+                continue;
+            const Bucket* bucket = D.FindBucket(keySlots[i], ci, want.toString());
+            int best = -1;
+            if (bucket)
+                for (const Row* r : *bucket)
+                    if (r->viewGen == D.gen && matches(r)) {
+                        const int pos = D.PositionOf(r);
+                        if (pos >= 0 && (best < 0 || pos < best))
+                            best = pos;
+                    }
+            return best;
+        }
+    }
+    for (size_t i = 0; i < D.view.size(); ++i)
+        if (matches(D.view[i]))
+            return int(i);
+    return -1;
+}
+
+bool TClientDataSet::Locate(const QString& keyFields, const QVariantList& values, TLocateOptions options)
+{
+    CheckActive();
+    CheckBrowseMode();
+    Fire(BeforeScroll, this);
+    const int pos = FindRow(keyFields, values, options);
+    if (pos < 0)
+        return false;
+    D.cur = pos;
+    D.bof = D.eof = false;
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterScroll, this);
+    return true;
+}
+
+QVariant TClientDataSet::Lookup(const QString& keyFields, const QVariantList& values, const QString& resultFields)
+{
+    CheckActive();
+    CheckBrowseMode();
+    const QStringList names = SplitNames(resultFields);
+    std::vector<int> keySlots;
+    for (const QString& n : names)
+        keySlots.push_back(D.RequireSlot(n));
+    const int pos = FindRow(keyFields, values, {});
+    if (pos < 0)
+        return {};
+    const Row* row = D.view[pos];
+    if (keySlots.size() == 1)
+        return row->values.at(keySlots[0]);
+    QVariantList out;
+    for (int s : keySlots)
+        out.append(row->values.at(s));
+    return out;
+}
+
+// ----- filter and order -----------------------------------------------------------------------
+
+void TClientDataSet::ViewChanged()
+{
+    D.viewDirty = true;
+    D.aggDirty = true;
+    Fire(BeforeScroll, this);
+    Notify(int(TDataSource::Event::DataSetChange));
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::SetFilter(const QString& text)
+{
+    if (text == D.filterText)
+        return;
+    if (!D.active || !D.filtered) {
+        D.filterText = text;
+        return;
+    }
+    CheckBrowseMode();
+    D.filter = CompileFilter(text);
+    D.filterText = text;
+    ViewChanged();
+}
+
+QString TClientDataSet::Filter() const
+{
+    return D.filterText;
+}
+
+void TClientDataSet::SetFiltered(bool filtered)
+{
+    if (filtered == D.filtered)
+        return;
+    if (!D.active) {
+        D.filtered = filtered;
+        return;
+    }
+    CheckBrowseMode();
+    D.filter = filtered ? CompileFilter(D.filterText) : nullptr;
+    D.filtered = filtered;
+    ViewChanged();
+}
+
+bool TClientDataSet::Filtered() const
+{
+    return D.filtered;
+}
+
+void TClientDataSet::SetIndexFieldNames(const QString& fields)
+{
+    if (D.active) {
+        CheckBrowseMode();
+        ResolveSortKeys(QString(), fields);
+    }
+    D.indexFieldNames = fields;
+    D.indexName.clear();
+    if (D.active)
+        ViewChanged();
+}
+
+QString TClientDataSet::IndexFieldNames() const
+{
+    return D.indexFieldNames;
+}
+
+void TClientDataSet::SetIndexName(const QString& name)
+{
+    if (D.active) {
+        CheckBrowseMode();
+        ResolveSortKeys(name, QString());
+    }
+    D.indexName = name;
+    D.indexFieldNames.clear();
+    if (D.active)
+        ViewChanged();
+}
+
+QString TClientDataSet::IndexName() const
+{
+    return D.indexName;
+}
+
+// ----- bound controls -------------------------------------------------------------------------
+
+void TClientDataSet::DisableControls()
+{
+    if (D.disableCount++ == 0)
+        D.disableState = D.state;
+}
+
+void TClientDataSet::EnableControls()
+{
+    if (D.disableCount == 0)
+        return;
+    if (--D.disableCount > 0)
+        return;
+    if (D.state != D.disableState)
+        Notify(int(TDataSource::Event::StateChange));
+    Notify(int(TDataSource::Event::DataSetChange));
+}
+
+bool TClientDataSet::ControlsDisabled() const
+{
+    return D.disableCount > 0;
+}
+
+// ----- field values, peeks and aggregates -----------------------------------------------------
+
+const QVariant& TClientDataSet::FieldValue(int slot) const
+{
+    static const QVariant null;
+    if (slot < 0 || !D.active)
+        return null;
+    if (!D.peeks.isEmpty())
+        return D.peeks.last()->at(slot);
+    if (D.state == TDataSetState::Edit || D.state == TDataSetState::Insert)
+        return D.buffer.at(slot);
+    EnsureView();
+    return D.cur >= 0 ? D.view[D.cur]->values.at(slot) : null;
+}
+
+void TClientDataSet::PushPeek(int recNo)
+{
+    CheckActive();
+    EnsureView();
+    const int p = recNo - 1;
+    if (D.state == TDataSetState::Insert) {
+        if (p < 0 || p > int(D.view.size()))
+            Fail(QStringLiteral("Registro %1 fora do intervalo.").arg(recNo));
+        D.peeks.append(p == D.insertPos ? &D.buffer : &D.view[p > D.insertPos ? p - 1 : p]->values);
+        return;
+    }
+    if (p < 0 || p >= int(D.view.size()))
+        Fail(QStringLiteral("Registro %1 fora do intervalo.").arg(recNo));
+    D.peeks.append(p == D.cur && D.state == TDataSetState::Edit ? &D.buffer : &D.view[p]->values);
+}
+
+void TClientDataSet::PopPeek()
+{
+    if (!D.peeks.isEmpty())
+        D.peeks.removeLast();
+}
+
+QVariant TClientDataSet::AggregateValue(const TAggregateField* field) const
+{
+    if (!D.active || !AggregatesActive || !field->Active)
+        return {};
+    EnsureView();
+    if (D.aggDirty) {
+        D.aggCache.clear();
+        D.aggDirty = false;
+    }
+    auto hit = D.aggCache.constFind(field);
+    if (hit != D.aggCache.constEnd())
+        return *hit;
+    const QVariant value =
+        field->Compiled().Aggregate(qsizetype(D.view.size()), [this](qsizetype i) -> const QVariantList& { return D.view[i]->values; });
+    D.aggCache.insert(field, value);
+    return value;
+}
+
+// ----- packets --------------------------------------------------------------------------------
+
+void TClientDataSet::SetData(const QJsonObject& packet)
+{
+    LoadPacket(DataPacketFromJson(packet));
+}
+
+void TClientDataSet::LoadPacket(const TDataPacket& packet)
+{
+    LoadPacket(TDataPacket(packet));
+}
+
+void TClientDataSet::LoadPacket(TDataPacket&& packet)
+{
+    InstallPacket(std::move(packet));
+}
+
+void TClientDataSet::InstallPacket(TDataPacket&& packet)
+{
+    auto refuse = [](const QString& what) { Fail(QStringLiteral("Pacote de dados inválido: %1.").arg(what)); };
+    // Columns: the declared field of the same name, else an undeclared column after the fields.
+    const bool defineFields = D.fields.empty();
+    const int declared = defineFields ? int(packet.fields.size()) : int(D.fields.size());
+    QList<TPacketField> extras;
+    std::vector<int> target(size_t(packet.fields.size()));
+    std::vector<TPacketField> kinds(size_t(packet.fields.size()));
+    bool identity = true;
+    for (qsizetype c = 0; c < packet.fields.size(); ++c) {
+        const TPacketField& pf = packet.fields.at(c);
+        for (qsizetype e = 0; e < c; ++e)
+            if (packet.fields.at(e).name.compare(pf.name, Qt::CaseInsensitive) == 0)
+                refuse(QStringLiteral("o campo %1 aparece duas vezes").arg(pf.name));
+        int slot = defineFields ? int(c) : D.SlotOf(pf.name);
+        TPacketField kind = pf;
+        if (slot >= 0 && !defineFields) {
+            const TField* f = D.fields[slot].get();
+            if (!SameKind(f->DataType(), pf.type))
+                refuse(QStringLiteral("o campo %1 vem como %2 e é declarado como %3")
+                           .arg(pf.name, PacketFieldTypeName(pf.type), PacketFieldTypeName(PacketType(f->DataType()))));
+            kind.type = PacketType(f->DataType());
+            kind.width = f->Size();
+        } else if (slot < 0) {
+            slot = declared + int(extras.size());
+            extras.append(pf);
+        }
+        if (IsText(FieldType(kind.type)) && kind.width < 1)
+            refuse(QStringLiteral("o campo %1 não tem uma largura válida").arg(pf.name));
+        target[size_t(c)] = slot;
+        kinds[size_t(c)] = kind;
+        identity = identity && slot == int(c);
+    }
+    const int columns = declared + int(extras.size());
+    identity = identity && columns == int(packet.fields.size());
+
+    // Check every value before anything is replaced.
+    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
+        QVariantList& row = packet.rows[r];
+        if (row.size() != packet.fields.size())
+            refuse(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(r + 1).arg(row.size()).arg(packet.fields.size()));
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            QVariant& v = row[c];
+            if (!v.isValid() || v.isNull()) {
+                v = QVariant();
+                continue;
+            }
+            const TPacketField& kind = kinds[size_t(c)];
+            const int t = v.typeId();
+            switch (FieldType(kind.type)) {
+            case TFieldType::String:
+            case TFieldType::FixedString: {
+                if (t != QMetaType::QString)
+                    refuse(QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name));
+                const QString& text = *static_cast<const QString*>(v.constData());
+                if (text.size() > kind.width)
+                    refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
+                               .arg(r + 1).arg(kind.name, text).arg(kind.width));
+                break;
+            }
+            case TFieldType::Float:
+                if (t == QMetaType::Double)
+                    break;
+                if (t != QMetaType::Int && t != QMetaType::LongLong && t != QMetaType::Float && t != QMetaType::UInt &&
+                    t != QMetaType::ULongLong)
+                    refuse(QStringLiteral("linha %1, campo %2: esperado um número").arg(r + 1).arg(kind.name));
+                v = v.toDouble();
+                break;
+            case TFieldType::DateTime:
+                if (t != QMetaType::QDateTime || !v.toDateTime().isValid())
+                    refuse(QStringLiteral("linha %1, campo %2: esperada uma data e hora").arg(r + 1).arg(kind.name));
+                break;
+            }
+        }
+    }
+    // Fields named in the filter, the sort order and the aggregates must still be there.
+    if (defineFields) {
+        for (qsizetype c = 0; c < packet.fields.size(); ++c) {
+            const TPacketField& pf = packet.fields.at(c);
+            D.fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
+        }
+    }
+
+    if (D.active)
+        Deactivate();
+    D.FreeRows();
+    D.extraColumns = extras;
+    D.all.reserve(size_t(packet.rows.size()));
+    for (QVariantList& values : packet.rows) {
+        auto* row = new Row;
+        if (identity) {
+            row->values = std::move(values);
+        } else {
+            row->values = QVariantList(columns);
+            for (qsizetype c = 0; c < values.size(); ++c)
+                row->values[target[size_t(c)]] = std::move(values[c]);
+        }
+        row->id = D.nextId++;
+        row->rank = qint64(D.all.size() + 1) * kRankGap;
+        D.all.push_back(row);
+        D.byId.insert(row->id, row);
+    }
+    Activate();
+}
+
+TDataPacket TClientDataSet::Packet() const
+{
+    TDataPacket packet;
+    for (const auto& f : D.fields)
+        packet.fields.append({f->FieldName(), PacketType(f->DataType()), f->Size()});
+    packet.fields.append(D.extraColumns);
+    packet.rows.reserve(qsizetype(D.all.size()));
+    for (const Row* r : D.all)
+        packet.rows.append(r->values);
+    return packet;
+}
+
+QJsonObject TClientDataSet::Data() const
+{
+    return DataPacketToJson(Packet());
+}
+
+TChangePacket TClientDataSet::ChangePacket() const
+{
+    TChangePacket packet;
+    packet.fields = Packet().fields;
+    for (const ChangeEntry& e : D.log) {
+        if (!e.alive)
+            continue;
+        TChange c;
+        c.kind = e.kind;
+        if (e.kind != TChangeKind::Insert)
+            c.oldRow = e.original;
+        if (e.kind != TChangeKind::Delete)
+            c.newRow = e.live->values;
+        packet.changes.append(c);
+    }
+    return packet;
+}
+
+QJsonObject TClientDataSet::Delta() const
+{
+    return ChangePacketToJson(ChangePacket());
+}
+
+int TClientDataSet::ChangeCount() const
+{
+    return D.liveChanges;
+}
+
+void TClientDataSet::MergeChangeLog()
+{
+    for (Row* r : D.all)
+        r->isNew = false;
+    D.log.clear();
+    D.logIndex.clear();
+    D.liveChanges = 0;
+}
+
+void TClientDataSet::CancelUpdates()
+{
+    CheckActive();
+    Cancel();
+    for (auto e = D.log.rbegin(); e != D.log.rend(); ++e) {
+        if (!e->alive)
+            continue;
+        switch (e->kind) {
+        case TChangeKind::Insert:
+            D.RemoveFromOrder(e->live);
+            delete e->live;
+            break;
+        case TChangeKind::Modify:
+            e->live->values = e->original;
+            break;
+        case TChangeKind::Delete: {
+            Row* row = e->gone.release();
+            row->values = e->original;
+            auto pos = std::lower_bound(D.all.begin(), D.all.end(), row->rank, [](const Row* r, qint64 v) { return r->rank < v; });
+            D.all.insert(pos, row);
+            D.byId.insert(row->id, row);
+            break;
+        }
+        }
+    }
+    D.log.clear();
+    D.logIndex.clear();
+    D.liveChanges = 0;
+    D.hashes.clear();
+    D.viewDirty = true;
+    D.aggDirty = true;
+    Notify(int(TDataSource::Event::DataSetChange));
+}

@@ -1,0 +1,264 @@
+// Field values read and written through the owning record set, with the platform's conversions.
+
+#include "field.h"
+
+#include "clientdataset.h"
+#include "errors.h"
+#include "sysutils.h"
+
+#include <QTime>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsText(TFieldType type)
+{
+    return type == TFieldType::String || type == TFieldType::FixedString;
+}
+
+QDateTime WallClock(const QDateTime& value)
+{
+    if (!value.isValid())
+        return {};
+    return QDateTime(value.date(), value.time());
+}
+
+// dd/mm/yyyy with an optional " hh:nn[:ss]".
+QDateTime TextToDateTime(const QString& text)
+{
+    const QString t = text.trimmed();
+    const qsizetype space = t.indexOf(QLatin1Char(' '));
+    const QDateTime day = QtFromDateTime(StrToDate(space < 0 ? t : t.left(space)));
+    if (space < 0)
+        return day;
+    const QString timeText = t.mid(space + 1).trimmed();
+    QTime time = QTime::fromString(timeText, QStringLiteral("H:mm:ss"));
+    if (!time.isValid())
+        time = QTime::fromString(timeText, QStringLiteral("H:mm"));
+    if (!time.isValid())
+        throw EConvertError(QStringLiteral("'%1' não é uma data e hora válida.").arg(text));
+    return QDateTime(day.date(), time);
+}
+
+QString FormatDateTime(const QString& format, const QDateTime& value)
+{
+    // The platform's tokens (dd, mm, yyyy, hh, nn, ss) in Qt's spelling.
+    QString out;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i).toLower();
+        if (c == QLatin1Char('m')) {
+            // "mm" right after an hour token means minutes in the platform as well.
+            const QString before = out.right(3).toLower();
+            out += (before.contains(QLatin1Char('h')) ? QLatin1Char('m') : QLatin1Char('M'));
+        } else if (c == QLatin1Char('n')) {
+            out += QLatin1Char('m');
+        } else if (c == QLatin1Char('h')) {
+            out += QLatin1Char('H');
+        } else {
+            out += format.at(i);
+        }
+    }
+    return value.toString(out);
+}
+
+}  // namespace
+
+TField::TField(TClientDataSet* dataSet, const QString& name, TFieldType type, int size, int slot)
+    : Alignment(type == TFieldType::Float ? TAlignment::Right : TAlignment::Left),
+      dataSet_(dataSet), name_(name), type_(type), size_(IsText(type) ? size : 0), slot_(slot)
+{
+}
+
+QVariant TField::Value() const
+{
+    return dataSet_->FieldValue(slot_);
+}
+
+bool TField::IsNull() const
+{
+    return !dataSet_->FieldValue(slot_).isValid();
+}
+
+void TField::Clear()
+{
+    Store(QVariant());
+}
+
+QString TField::AsString() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return {};
+    switch (ValueType()) {
+    case TFieldType::String:
+    case TFieldType::FixedString:
+        return v.toString();
+    case TFieldType::Float:
+        return FloatToStr(v.toDouble());
+    case TFieldType::DateTime:
+        return DateTimeToStr(DateTimeFromQt(v.toDateTime()));
+    }
+    return {};
+}
+
+double TField::AsFloat() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return 0;
+    switch (ValueType()) {
+    case TFieldType::String:
+    case TFieldType::FixedString:
+        return StrToFloat(v.toString());
+    case TFieldType::Float:
+        return v.toDouble();
+    case TFieldType::DateTime:
+        return DateTimeFromQt(v.toDateTime());
+    }
+    return 0;
+}
+
+int TField::AsInteger() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return 0;
+    if (IsText(ValueType()))
+        return StrToInt(v.toString());
+    const double rounded = std::nearbyint(AsFloat());
+    if (!(rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max()))
+        throw EConvertError(QStringLiteral("'%1' não é um valor inteiro válido.").arg(FloatToStr(AsFloat())));
+    return int(rounded);
+}
+
+QDateTime TField::AsDateTime() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return {};
+    switch (ValueType()) {
+    case TFieldType::String:
+    case TFieldType::FixedString:
+        return TextToDateTime(v.toString());
+    case TFieldType::Float:
+        return QtFromDateTime(v.toDouble());
+    case TFieldType::DateTime:
+        return v.toDateTime();
+    }
+    return {};
+}
+
+void TField::SetAsString(const QString& text)
+{
+    Store(text.isEmpty() ? QVariant() : QVariant(text));
+}
+
+void TField::SetAsFloat(double value)
+{
+    Store(value);
+}
+
+void TField::SetAsInteger(int value)
+{
+    Store(double(value));
+}
+
+void TField::SetAsDateTime(const QDateTime& value)
+{
+    Store(value.isValid() ? QVariant(value) : QVariant());
+}
+
+void TField::SetValue(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) {
+        Store(QVariant());
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        SetAsString(value.toString());
+        return;
+    case QMetaType::QDateTime:
+        SetAsDateTime(value.toDateTime());
+        return;
+    case QMetaType::QDate:
+        SetAsDateTime(QDateTime(value.toDate(), QTime(0, 0)));
+        return;
+    default:
+        Store(value.toDouble());
+    }
+}
+
+// Converts an incoming value (QString, double or QDateTime) to the field's kind.
+QVariant TField::Convert(const QVariant& value) const
+{
+    if (!value.isValid())
+        return {};
+    const int t = value.typeId();
+    switch (type_) {
+    case TFieldType::String:
+    case TFieldType::FixedString: {
+        QString text;
+        if (t == QMetaType::QString) text = value.toString();
+        else if (t == QMetaType::QDateTime) text = DateTimeToStr(DateTimeFromQt(value.toDateTime()));
+        else text = FloatToStr(value.toDouble());
+        if (text.size() > size_)
+            throw EDatabaseError(QStringLiteral("O texto \"%1\" não cabe no campo %2 (largura %3).").arg(text, name_).arg(size_));
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case TFieldType::Float:
+        if (t == QMetaType::QString) return StrToFloat(value.toString());
+        if (t == QMetaType::QDateTime) return DateTimeFromQt(value.toDateTime());
+        return value.toDouble();
+    case TFieldType::DateTime:
+        if (t == QMetaType::QString) return TextToDateTime(value.toString());
+        if (t == QMetaType::QDateTime) return WallClock(value.toDateTime());
+        return QtFromDateTime(value.toDouble());
+    }
+    return {};
+}
+
+void TField::Store(const QVariant& value)
+{
+    dataSet_->SetFieldValue(this, Convert(value));
+}
+
+QString TField::FormatValue(const QVariant& v, bool displayText) const
+{
+    if (!v.isValid())
+        return {};
+    switch (ValueType()) {
+    case TFieldType::String:
+    case TFieldType::FixedString:
+        return displayText && !EditMask.isEmpty() ? FormatMaskText(EditMask, v.toString()) : v.toString();
+    case TFieldType::Float:
+        return displayText && !DisplayFormat.isEmpty() ? FormatFloat(DisplayFormat, v.toDouble())
+                                                       : FloatToStrGeneral(v.toDouble(), 15);
+    case TFieldType::DateTime:
+        return displayText && !DisplayFormat.isEmpty() ? FormatDateTime(DisplayFormat, v.toDateTime())
+                                                       : DateTimeToStr(DateTimeFromQt(v.toDateTime()));
+    }
+    return {};
+}
+
+QString TField::DisplayText() const
+{
+    if (OnGetText) {
+        QString text;
+        OnGetText(const_cast<TField*>(this), text, true);
+        return text;
+    }
+    return FormatValue(Value(), true);
+}
+
+QString TField::Text() const
+{
+    if (OnGetText) {
+        QString text;
+        OnGetText(const_cast<TField*>(this), text, false);
+        return text;
+    }
+    return FormatValue(Value(), false);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// A parsed filter condition or aggregate expression of a record set, bound to the set's field
+// positions. Parse() raises EDatabaseError naming the text when it does not parse, names an
+// unknown field, or is not of the kind asked for (a condition for a filter, an aggregate call for
+// an aggregate). Matches() tells whether a row passes; Aggregate() folds the given rows.
+// Comparisons with null are false; arithmetic with null is null, and so is a division by zero.
+
+#include "field.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+
+class TFilterExpression {
+public:
+    enum class Mode { Filter, Aggregate };
+    struct FieldRef {
+        int slot = -1;
+        TFieldType type = TFieldType::String;
+    };
+    using Resolver = std::function<bool(const QString& name, FieldRef& ref)>;
+    // A FIELD = 'text' term that every passing row satisfies (the filter is an AND of terms).
+    struct KeyTerm {
+        int slot;
+        QString text;
+    };
+
+    static std::shared_ptr<TFilterExpression> Parse(const QString& text, Mode mode, const Resolver& resolve,
+                                                    bool caseInsensitive);
+    ~TFilterExpression();
+
+    bool Matches(const QVariantList& row) const;
+    QVariant Aggregate(qsizetype count, const std::function<const QVariantList&(qsizetype)>& rowAt) const;
+    const QList<KeyTerm>& KeyTerms() const { return keyTerms_; }
+    bool CaseInsensitive() const { return caseInsensitive_; }
+    // The kind of an aggregate's result: text for MAX/MIN of a text field, else a number.
+    TFieldType ResultType() const { return resultType_; }
+
+    // Orders two values of a column: null first, texts by character code (optionally ignoring
+    // case), numbers and date-times by value. Used for comparisons, sort orders and MAX/MIN.
+    static int CompareValues(const QVariant& a, const QVariant& b, bool caseInsensitive);
+
+    struct Node;
+
+private:
+    TFilterExpression() = default;
+
+    std::unique_ptr<Node> root_;
+    QList<KeyTerm> keyTerms_;
+    bool caseInsensitive_ = false;
+    TFieldType resultType_ = TFieldType::Float;
+};
