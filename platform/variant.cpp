@@ -242,7 +242,7 @@ const QList<TVariant>& TVariant::AsArray() const
     return array_;
 }
 
-TVariant TVariant::operator[](int index) const
+const TVariant& TVariant::operator[](int index) const
 {
     const QList<TVariant>& items = AsArray();
     if (index < 0 || index >= items.size())

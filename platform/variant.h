@@ -39,7 +39,7 @@ public:
     bool AsBool() const;
     TDateTime AsDate() const;
     const QList<TVariant>& AsArray() const;
-    TVariant operator[](int index) const;
+    const TVariant& operator[](int index) const;
     const QJsonObject& AsPacket() const;
 
     QJsonObject ToJson() const;   // a double that is not finite is EConvertError
