@@ -1,5 +1,6 @@
 #include "reportlayout.h"
 
+#include "labeltemplate.h"
 #include "platform/errors.h"
 
 #include <QJsonArray>
@@ -187,6 +188,12 @@ void ReadText(const TLayoutReader& reader, TReportLayout& layout)
             reader.Fail(QStringLiteral("cada item de 'lines' precisa de 'text'"));
         TLabelLine parsed;
         parsed.text = line.value(QStringLiteral("text")).toString();
+        try {
+            TLabelTemplate check(parsed.text);
+        } catch (const Exception& e) {
+            QString reason = e.Message();
+            reader.Fail(reason.endsWith(u'.') ? reason.chopped(1) : reason);
+        }
         parsed.sizePt = reader.Number(line, QStringLiteral("sizePt"), 0, 0);
         parsed.bold = reader.Flag(line, QStringLiteral("bold"), false);
         parsed.align = ReadAlignment(reader, line);
