@@ -173,10 +173,12 @@ TVariant TNetConnection::Call(const QString& method, QList<TVariant>& args)
     }
     if (!isObject || !IsJsonRpcReply(reply))
         ThrowInvalidReply();
-    const QJsonValue replyId = reply.value(QStringLiteral("id"));
-    if (!replyId.isDouble() || replyId.toInteger(0) != id || replyId.toInteger(1) != id)
-        ThrowInvalidReply();
     if (reply.contains(QStringLiteral("result")) == reply.contains(QStringLiteral("error")))
+        ThrowInvalidReply();
+    // An error the server could not tie to a request carries a null id; its text still helps.
+    const QJsonValue replyId = reply.value(QStringLiteral("id"));
+    const bool sameId = replyId.isDouble() && replyId.toInteger(0) == id && replyId.toInteger(1) == id;
+    if (!sameId && !(replyId.isNull() && reply.contains(QStringLiteral("error"))))
         ThrowInvalidReply();
     ThrowIfRpcError(reply);
 

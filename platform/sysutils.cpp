@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -31,8 +30,8 @@ struct Decimal {
     int exponent = 0;
 };
 
-// Rounds the exact binary value to `precision` significant digits (printf rounds correctly) and
-// takes the digits apart.
+// Rounds the exact binary value to `precision` significant digits and takes the digits apart.
+// std::to_chars rounds correctly and, unlike printf, ignores the process locale.
 Decimal ToDecimal(long double value, int precision)
 {
     Decimal result;
@@ -40,11 +39,12 @@ Decimal ToDecimal(long double value, int precision)
     if (value == 0)
         return result;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*Le", precision - 1, std::fabs(value));
-    const std::string text(buffer);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                       std::chars_format::scientific, precision - 1);
+    const std::string text(buffer, written.ptr);
     const auto ePos = text.find('e');
     for (std::size_t i = 0; i < ePos; ++i)
-        if (text[i] != '.')
+        if (text[i] >= '0' && text[i] <= '9')
             result.digits += text[i];
     result.exponent = std::stoi(text.substr(ePos + 1)) + 1;
     while (!result.digits.empty() && result.digits.back() == '0')
@@ -490,9 +490,11 @@ QDateTime QtFromDateTime(TDateTime dateTime)
     double whole = std::trunc(dateTime);
     qint64 days = static_cast<qint64>(whole);
     qint64 msecs = std::llround(std::fabs(dateTime - whole) * double(kMsecsPerDay));
+    // A time that rounds up to midnight is the start of the next calendar day, also before
+    // day zero (-1.9999999999 is 30/12/1899 00:00).
     if (msecs >= kMsecsPerDay) {
         msecs -= kMsecsPerDay;
-        days += dateTime < 0 ? -1 : 1;
+        days += 1;
     }
     return QDateTime(kDayZero.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }

@@ -9,6 +9,10 @@
 
 #include <httplib.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -104,6 +108,43 @@ private:
     mutable std::mutex mutex_;
     Script script_;
     std::vector<SeenRequest> seen_;
+};
+
+// A listener that accepts one connection, reads the request and hangs up without answering.
+class HangingUpListener {
+public:
+    HangingUpListener()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd_, 1) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] {
+            const int client = ::accept(fd_, nullptr, nullptr);
+            if (client < 0)
+                return;
+            char buffer[4096];
+            [[maybe_unused]] const auto n = ::recv(client, buffer, sizeof buffer, 0);
+            ::close(client);
+        });
+    }
+    ~HangingUpListener()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        ::close(fd_);
+    }
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
 };
 
 class NetConnectionTest : public ::testing::Test {
@@ -318,6 +359,27 @@ TEST_F(NetConnectionTest, AServerThatDoesNotAnswerInTimeIsReportedAsATimeOut)
     EXPECT_EQ(CallError(), "O servidor de aplicação não respondeu em 0,3 segundos.");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1100));
     EXPECT_EQ(server.Seen().size(), 1u);
+}
+
+TEST_F(NetConnectionTest, AServerThatHangsUpIsNotMistakenForATimeOut)
+{
+    HangingUpListener listener;
+    ASSERT_GT(listener.Port(), 0);
+    connection.BeforeConnect = nullptr;
+    connection.Host = "127.0.0.1";
+    connection.Port = listener.Port();
+    EXPECT_EQ(CallError(), QStringLiteral("A conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida antes da resposta.")
+                               .arg(listener.Port()));
+}
+
+TEST_F(NetConnectionTest, AServerErrorNotTiedToTheRequestStillShowsTheServersText)
+{
+    server.SetScript([](const QJsonObject&, httplib::Response& res) {
+        res.set_content(R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Requisição inválida."}})",
+                        "application/json");
+    });
+    QList<TVariant> args;
+    EXPECT_EQ(MessageOf<EServerError>("GetProduto", args), "Requisição inválida.");
 }
 
 TEST_F(NetConnectionTest, AStoppedServerIsReportedAndTheNextCallAfterItIsBackWorks)

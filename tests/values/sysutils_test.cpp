@@ -197,6 +197,7 @@ TEST(DayNumbers, QtDateTimesRoundTripToTheMillisecond)
     EXPECT_EQ(DateTimeFromQt(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), -1.25);
     // A fraction a hair below midnight rounds into the next day, not to 24:00.
     EXPECT_EQ(QtFromDateTime(46364.9999999999), QDateTime(QDate(2026, 12, 9), QTime(0, 0)));
+    EXPECT_EQ(QtFromDateTime(-1.9999999999), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
     EXPECT_FALSE(QtFromDateTime(std::nan("")).isValid());
 }
 
