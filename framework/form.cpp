@@ -1,0 +1,188 @@
+#include "framework/form.h"
+
+#include "framework/eventguard.h"
+#include "framework/uiservices.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+
+QPointer<QMdiArea> mainArea;
+
+} // namespace
+
+TForm::TForm(QWidget* owner) : QWidget(owner, owner ? Qt::Window : Qt::WindowFlags())
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+TForm::~TForm() = default;
+
+void TForm::FormCreate(QObject*) {}
+void TForm::FormShow(QObject*) {}
+void TForm::FormActivate(QObject*) {}
+void TForm::FormClose(QObject*, TCloseAction&) {}
+
+void TForm::SetMainArea(QMdiArea* area)
+{
+    mainArea = area;
+}
+
+QMdiArea* TForm::MainArea()
+{
+    return mainArea;
+}
+
+void TForm::RunCreate()
+{
+    if (created_)
+        return;
+    created_ = true;
+    RunGuarded([this] { FormCreate(this); }, this);
+}
+
+QWidget* TForm::Frame() const
+{
+    return sub_ ? static_cast<QWidget*>(sub_) : const_cast<TForm*>(this);
+}
+
+void TForm::Show()
+{
+    if (!sub_ && mainArea && !isVisible()) {
+        sub_ = mainArea->addSubWindow(this);
+        sub_->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub_->setWindowIcon(windowIcon());
+        if (bounds_.isValid())
+            sub_->setGeometry(bounds_);
+        connect(mainArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+            if (window && window == sub_)
+                RunGuarded([this] { FormActivate(this); }, this);
+        });
+    }
+    if (sub_) {
+        sub_->show();
+        mainArea->setActiveSubWindow(sub_);
+        sub_->raise();
+        return;
+    }
+    if (bounds_.isValid())
+        setGeometry(bounds_);
+    show();
+    raise();
+    activateWindow();
+}
+
+int TForm::ShowModal()
+{
+    modal_ = true;
+    modalResult_ = 0;
+    if (!parentWidget() && mainArea)
+        setParent(mainArea->window(), Qt::Dialog);
+    else if (parentWidget())
+        setWindowFlags(Qt::Dialog | (windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
+    const int result = UiServices().ShowModal(this);
+    return result;
+}
+
+void TForm::Close()
+{
+    if (sub_)
+        sub_->close();
+    else
+        close();
+}
+
+void TForm::SetModalResult(int result)
+{
+    modalResult_ = result;
+    if (modal_ && result != 0 && isVisible())
+        Close();
+}
+
+TWindowState TForm::WindowState() const
+{
+    const QWidget* frame = Frame();
+    if (frame->isMinimized())
+        return TWindowState::wsMinimized;
+    if (frame->isMaximized())
+        return TWindowState::wsMaximized;
+    return TWindowState::wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state)
+{
+    QWidget* frame = Frame();
+    const Qt::WindowStates flags = state == TWindowState::wsMinimized   ? Qt::WindowMinimized
+                                 : state == TWindowState::wsMaximized ? Qt::WindowMaximized
+                                                                      : Qt::WindowNoState;
+    frame->setWindowState((frame->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)) | flags);
+}
+
+void TForm::SetBounds(int left, int top, int width, int height)
+{
+    bounds_ = QRect(left, top, width, height);
+    if (sub_)
+        sub_->setGeometry(bounds_);
+    else if (isWindow())
+        setGeometry(bounds_);
+    else
+        resize(width, height);
+}
+
+void TForm::SetClientSize(int width, int height)
+{
+    resize(width, height);
+    bounds_ = QRect();
+}
+
+void TForm::SetFixedBorder(bool fixed)
+{
+    if (fixed) {
+        setFixedSize(size());
+        return;
+    }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void TForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        RunGuarded([this] { FormShow(this); }, this);
+}
+
+void TForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !sub_ && isActiveWindow())
+        RunGuarded([this] { FormActivate(this); }, this);
+}
+
+void TForm::closeEvent(QCloseEvent* event)
+{
+    TCloseAction action = TCloseAction::caHide;
+    if (!RunGuarded([&] { FormClose(this, action); }, this) || action == TCloseAction::caNone) {
+        event->ignore();
+        return;
+    }
+    if (action == TCloseAction::caMinimize) {
+        event->ignore();
+        SetWindowState(TWindowState::wsMinimized);
+        return;
+    }
+    event->accept();
+    if (modal_)
+        setWindowModality(Qt::NonModal);
+    modal_ = false;
+    if (action == TCloseAction::caFree) {
+        if (sub_)
+            sub_->deleteLater();
+        else
+            deleteLater();
+    }
+    emit closed();
+}

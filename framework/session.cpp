@@ -1,0 +1,7 @@
+#include "framework/session.h"
+
+TSession& TSession::Instance()
+{
+    static TSession session;
+    return session;
+}
