@@ -1,0 +1,339 @@
+// Record-set benchmarks: the printable-label walk of the query screen against the same logic on
+// an in-memory SQLite database, its growth from 2,000 to 4,000 items, and decoding a 100,000-row
+// label packet against Qt's JSON parser alone. The last line printed is
+//   walk_vs_sqlite=A growth=B decode_vs_parse=C
+// (goals: A <= 0.5, B <= 2.3, C <= 2).
+
+#include "platform/clientdataset.h"
+#include "platform/packet.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int kLabelsPerItem = 50;
+
+QString Seq(int n, int width) { return QString::number(n).rightJustified(width, QLatin1Char('0')); }
+
+QString Status(int label)
+{
+    // A fifth of the labels are inactive or reserved.
+    if (label % 5 != 0)
+        return QStringLiteral("A");
+    return label % 10 == 0 ? QStringLiteral("I") : QStringLiteral("R");
+}
+
+QString Barcode(int item, int label) { return QStringLiteral("0001") + Seq(4711, 10) + Seq(item, 4) + Seq(label, 5); }
+
+TDataPacket ItemPacket(int items)
+{
+    TDataPacket p;
+    p.fields = {{"NRSEQITPROD", TPacketFieldType::String, 4}, {"NMPRODUTO", TPacketFieldType::String, 50},
+                {"LOTESUBLOTE", TPacketFieldType::String, 25}, {"DTVALILOTE", TPacketFieldType::DateTime, 0},
+                {"SGUNIDADE", TPacketFieldType::String, 10}, {"CDARVPROD", TPacketFieldType::String, 20}};
+    const QDateTime validity(QDate(2027, 3, 1), QTime(0, 0));
+    for (int i = 1; i <= items; ++i)
+        p.rows.append({Seq(i, 4), QStringLiteral("PRODUTO %1").arg(i), QStringLiteral("L%1").arg(i), validity,
+                       QStringLiteral("KG"), Seq(i, 8)});
+    return p;
+}
+
+TDataPacket LabelPacket(int items)
+{
+    TDataPacket p;
+    p.fields = {{"IDCHECK", TPacketFieldType::FixedString, 1}, {"CDFILIAL", TPacketFieldType::String, 4},
+                {"NRLANCTONF", TPacketFieldType::String, 10}, {"NRSEQITPROD", TPacketFieldType::String, 4},
+                {"NRSEQETIQ", TPacketFieldType::String, 20}, {"CDPRODUTO", TPacketFieldType::String, 10},
+                {"QTETIQPROD", TPacketFieldType::Float, 0}, {"VRPESOETIQ", TPacketFieldType::Float, 0},
+                {"QTTOTALPRODETIQ", TPacketFieldType::Float, 0}, {"IDSTATUSETIQ", TPacketFieldType::String, 1},
+                {"CDCODBARRAETIQ", TPacketFieldType::String, 50}, {"NRPEDEXOL", TPacketFieldType::String, 20}};
+    for (int i = 1; i <= items; ++i)
+        for (int l = 1; l <= kLabelsPerItem; ++l)
+            p.rows.append({QStringLiteral("U"), QStringLiteral("0001"), Seq(4711, 10), Seq(i, 4), Seq(l, 5), Seq(i, 8), 1.0,
+                           0.25 * l, 50.0, Status(l), Barcode(i, l), QVariant()});
+    return p;
+}
+
+void DefineLabels(TClientDataSet& s)
+{
+    const TDataPacket p = LabelPacket(0);
+    for (const TPacketField& f : p.fields) {
+        if (f.name == QLatin1String("NRPEDEXOL"))
+            continue;  // the packet carries it, the set does not declare it
+        s.AddField(f.name, f.type == TPacketFieldType::Float ? TFieldType::Float
+                           : f.type == TPacketFieldType::FixedString ? TFieldType::FixedString : TFieldType::String,
+                   f.width);
+    }
+    s.AddIndex("cdsInsEtiquetaIndex1", "IDSTATUSETIQ;CDCODBARRAETIQ");
+    s.SetIndexName("cdsInsEtiquetaIndex1");
+}
+
+// The query screen's three record sets, loaded once; each walk starts from an empty list.
+struct Screen {
+    TClientDataSet items, labels, printable;
+
+    explicit Screen(int count)
+    {
+        items.LoadPacket(ItemPacket(count));
+        DefineLabels(labels);
+        labels.LoadPacket(LabelPacket(count));
+        for (const auto& [name, type, width] : std::initializer_list<std::tuple<const char*, TFieldType, int>>{
+                 {"IDCHECK", TFieldType::String, 1}, {"NMPRODUTO", TFieldType::String, 50},
+                 {"LOTESUBLOTE", TFieldType::String, 25}, {"NRSEQITPROD", TFieldType::String, 4},
+                 {"DTVALILOTE", TFieldType::DateTime, 0}, {"SGUNIDADE", TFieldType::String, 10},
+                 {"NRNOTAFISC", TFieldType::String, 20}, {"CDSERIEENTR", TFieldType::String, 5},
+                 {"VRPESOETIQ", TFieldType::Float, 0}, {"QTETIQPROD", TFieldType::Float, 0},
+                 {"CDCODBARRAETIQ", TFieldType::String, 50}, {"CDARVPROD", TFieldType::String, 20}})
+            printable.AddField(name, type, width);
+        printable.AddIndex("cdsRelEtiquetasIndex1", "IDCHECK;VRPESOETIQ");
+        printable.SetIndexName("cdsRelEtiquetasIndex1");
+        printable.CreateDataSet();
+        items.AfterScroll = [this](TClientDataSet*) {
+            const QString filter = " NRSEQITPROD = '" + items.FieldByName("NRSEQITPROD")->AsString() + "'";
+            for (TClientDataSet* s : {&labels, &printable}) {
+                s->SetFiltered(false);
+                s->SetFilter(filter);
+                s->SetFiltered(true);
+            }
+        };
+    }
+
+    int Walk()
+    {
+        printable.EmptyDataSet();
+        TField* status = labels.FieldByName("IDSTATUSETIQ");
+        TField* barcode = labels.FieldByName("CDCODBARRAETIQ");
+        items.First();
+        labels.First();
+        items.DisableControls();
+        labels.DisableControls();
+        while (!items.Eof()) {
+            labels.First();
+            while (!labels.Eof()) {
+                if (status->AsString() == QLatin1String("A") &&
+                    !printable.Locate("CDCODBARRAETIQ", {barcode->AsString()}, TLocateOption::CaseInsensitive)) {
+                    printable.Append();
+                    printable.FieldByName("IDCHECK")->SetAsString("U");
+                    for (const char* f : {"NMPRODUTO", "LOTESUBLOTE", "DTVALILOTE", "NRSEQITPROD", "SGUNIDADE", "CDARVPROD"})
+                        printable.FieldByName(f)->SetValue(items.FieldByName(f)->Value());
+                    printable.FieldByName("NRNOTAFISC")->SetAsString("123456");
+                    printable.FieldByName("CDSERIEENTR")->SetAsString("1");
+                    printable.FieldByName("VRPESOETIQ")->SetAsFloat(labels.FieldByName("VRPESOETIQ")->AsFloat());
+                    printable.FieldByName("QTETIQPROD")->SetAsFloat(labels.FieldByName("QTETIQPROD")->AsFloat());
+                    printable.FieldByName("CDCODBARRAETIQ")->SetAsString(barcode->AsString());
+                    printable.Post();
+                }
+                labels.Next();
+            }
+            items.Next();
+        }
+        items.First();
+        labels.First();
+        items.EnableControls();
+        labels.EnableControls();
+        printable.SetFiltered(false);
+        return printable.RecordCount();
+    }
+};
+
+// The same walk on SQLite: one query per item for its labels, one lookup and maybe one insert per
+// active label, inside one transaction, with indexes on what the queries filter by.
+struct SqliteScreen {
+    QSqlDatabase db;
+    std::unique_ptr<QSqlQuery> itemsQ, labelsQ, findQ, insertQ;
+
+    explicit SqliteScreen(int count)
+    {
+        db = QSqlDatabase::addDatabase("QSQLITE", QStringLiteral("bench%1").arg(count));
+        db.setDatabaseName(":memory:");
+        if (!db.open())
+            qFatal("sqlite: %s", qPrintable(db.lastError().text()));
+        QSqlQuery q(db);
+        q.exec("CREATE TABLE item (NRSEQITPROD TEXT, NMPRODUTO TEXT, LOTESUBLOTE TEXT, DTVALILOTE TEXT, SGUNIDADE TEXT, CDARVPROD TEXT)");
+        q.exec("CREATE TABLE etiqueta (NRSEQITPROD TEXT, IDSTATUSETIQ TEXT, CDCODBARRAETIQ TEXT, VRPESOETIQ REAL, QTETIQPROD REAL)");
+        q.exec("CREATE INDEX etiqueta_item ON etiqueta (NRSEQITPROD, IDSTATUSETIQ, CDCODBARRAETIQ)");
+        q.exec("CREATE TABLE rel (IDCHECK TEXT, NMPRODUTO TEXT, LOTESUBLOTE TEXT, NRSEQITPROD TEXT, DTVALILOTE TEXT, SGUNIDADE TEXT,"
+               " NRNOTAFISC TEXT, CDSERIEENTR TEXT, VRPESOETIQ REAL, QTETIQPROD REAL, CDCODBARRAETIQ TEXT, CDARVPROD TEXT)");
+        q.exec("CREATE INDEX rel_barcode ON rel (CDCODBARRAETIQ COLLATE NOCASE, NRSEQITPROD)");
+        db.transaction();
+        QSqlQuery ins(db);
+        ins.prepare("INSERT INTO item VALUES (?, ?, ?, ?, ?, ?)");
+        for (const QVariantList& r : ItemPacket(count).rows) {
+            for (int i = 0; i < r.size(); ++i)
+                ins.bindValue(i, r[i].typeId() == QMetaType::QDateTime ? QVariant(r[i].toDateTime().toString(Qt::ISODate)) : r[i]);
+            ins.exec();
+        }
+        ins.prepare("INSERT INTO etiqueta VALUES (?, ?, ?, ?, ?)");
+        for (const QVariantList& r : LabelPacket(count).rows) {
+            ins.bindValue(0, r[3]);
+            ins.bindValue(1, r[9]);
+            ins.bindValue(2, r[10]);
+            ins.bindValue(3, r[7]);
+            ins.bindValue(4, r[6]);
+            ins.exec();
+        }
+        db.commit();
+        itemsQ = std::make_unique<QSqlQuery>(db);
+        labelsQ = std::make_unique<QSqlQuery>(db);
+        findQ = std::make_unique<QSqlQuery>(db);
+        insertQ = std::make_unique<QSqlQuery>(db);
+        for (QSqlQuery* s : {itemsQ.get(), labelsQ.get(), findQ.get()})
+            s->setForwardOnly(true);
+        labelsQ->prepare("SELECT IDSTATUSETIQ, CDCODBARRAETIQ, VRPESOETIQ, QTETIQPROD FROM etiqueta WHERE NRSEQITPROD = ?"
+                         " ORDER BY IDSTATUSETIQ, CDCODBARRAETIQ");
+        findQ->prepare("SELECT 1 FROM rel WHERE CDCODBARRAETIQ = ? COLLATE NOCASE AND NRSEQITPROD = ?");
+        insertQ->prepare("INSERT INTO rel VALUES ('U', ?, ?, ?, ?, ?, '123456', '1', ?, ?, ?, ?)");
+    }
+
+    ~SqliteScreen()
+    {
+        itemsQ.reset();
+        labelsQ.reset();
+        findQ.reset();
+        insertQ.reset();
+        const QString name = db.connectionName();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    int Walk()
+    {
+        db.transaction();
+        QSqlQuery(db).exec("DELETE FROM rel");
+        itemsQ->exec("SELECT NRSEQITPROD, NMPRODUTO, LOTESUBLOTE, DTVALILOTE, SGUNIDADE, CDARVPROD FROM item ORDER BY rowid");
+        int added = 0;
+        while (itemsQ->next()) {
+            const QVariant item = itemsQ->value(0);
+            labelsQ->bindValue(0, item);
+            labelsQ->exec();
+            while (labelsQ->next()) {
+                if (labelsQ->value(0).toString() != QLatin1String("A"))
+                    continue;
+                const QVariant barcode = labelsQ->value(1);
+                findQ->bindValue(0, barcode);
+                findQ->bindValue(1, item);
+                findQ->exec();
+                const bool found = findQ->next();
+                findQ->finish();
+                if (found)
+                    continue;
+                insertQ->bindValue(0, itemsQ->value(1));
+                insertQ->bindValue(1, itemsQ->value(2));
+                insertQ->bindValue(2, item);
+                insertQ->bindValue(3, itemsQ->value(3));
+                insertQ->bindValue(4, itemsQ->value(4));
+                insertQ->bindValue(5, labelsQ->value(2));
+                insertQ->bindValue(6, labelsQ->value(3));
+                insertQ->bindValue(7, barcode);
+                insertQ->bindValue(8, itemsQ->value(5));
+                insertQ->exec();
+                ++added;
+            }
+        }
+        db.commit();
+        return added;
+    }
+};
+
+void BM_LabelWalk(benchmark::State& state)
+{
+    Screen screen(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(screen.Walk());
+    state.counters["labels"] = double(screen.printable.RecordCount());
+}
+BENCHMARK(BM_LabelWalk)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_LabelWalkSqlite(benchmark::State& state)
+{
+    SqliteScreen screen(int(state.range(0)));
+    int added = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(added = screen.Walk());
+    state.counters["labels"] = double(added);
+}
+BENCHMARK(BM_LabelWalkSqlite)->Arg(2000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+const QByteArray& LabelPacketBytes()
+{
+    static const QByteArray bytes = QJsonDocument(DataPacketToJson(LabelPacket(2000))).toJson(QJsonDocument::Compact);
+    return bytes;
+}
+
+void BM_DecodeLabelPacket(benchmark::State& state)
+{
+    const QByteArray& bytes = LabelPacketBytes();
+    for (auto _ : state) {
+        TClientDataSet labels;
+        DefineLabels(labels);
+        labels.LoadPacket(DataPacketFromJsonBytes(bytes));
+        benchmark::DoNotOptimize(labels.RecordCount());
+    }
+}
+BENCHMARK(BM_DecodeLabelPacket)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_ParseLabelPacketJson(benchmark::State& state)
+{
+    const QByteArray& bytes = LabelPacketBytes();
+    for (auto _ : state) {
+        QJsonDocument doc = QJsonDocument::fromJson(bytes);
+        benchmark::DoNotOptimize(doc.isObject());
+    }
+}
+BENCHMARK(BM_ParseLabelPacketJson)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Keeps the mean time of each run by name while printing as usual.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+                seconds[r.benchmark_name()] = r.real_accumulated_time / double(r.iterations);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // The time of the run whose name is `name` or starts with `name` + "/".
+    double Of(const std::string& name) const
+    {
+        for (const auto& [key, value] : seconds)
+            if (key == name || key.rfind(name + "/", 0) == 0)
+                return value;
+        return 0.0;
+    }
+    std::map<std::string, double> seconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    const double walk2000 = reporter.Of("BM_LabelWalk/2000");
+    const double walk4000 = reporter.Of("BM_LabelWalk/4000");
+    const double sqlite2000 = reporter.Of("BM_LabelWalkSqlite/2000");
+    const double decode = reporter.Of("BM_DecodeLabelPacket");
+    const double parse = reporter.Of("BM_ParseLabelPacketJson");
+    std::fflush(stdout);
+    std::printf("walk_vs_sqlite=%.3f growth=%.3f decode_vs_parse=%.3f\n", ratio(walk2000, sqlite2000), ratio(walk4000, walk2000),
+                ratio(decode, parse));
+    return 0;
+}

@@ -1,0 +1,216 @@
+// Data packets in and out of a record set, their JSON form, and the change log.
+
+#include "recordset_fixture.h"
+
+#include "platform/packet.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+
+QJsonObject Json(const char* text)
+{
+    return QJsonDocument::fromJson(QByteArray(text)).object();
+}
+
+const char* const kItems = R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 4},
+    {"name": "IDCHECK", "type": "fixedString", "width": 1},
+    {"name": "VRPESOETIQ", "type": "float"},
+    {"name": "DTEMISSAO", "type": "dateTime"},
+    {"name": "NRPEDEXOL", "type": "string", "width": 20}],
+  "rows": [["0001", "U", 2.5, "2026-12-08T00:00:00", "P1"],
+           ["0001", null, 3.75, null, null]]})";
+
+class RecordSetPackets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        set.AddField("CDFILIAL", TFieldType::String, 4);
+        set.AddField("IDCHECK", TFieldType::FixedString, 1);
+        set.AddField("VRPESOETIQ", TFieldType::Float);
+        set.AddField("DTEMISSAO", TFieldType::DateTime);
+        set.SetData(Json(kItems));
+    }
+
+    void SetWeight(double w)
+    {
+        set.Edit();
+        set.FieldByName("VRPESOETIQ")->SetAsFloat(w);
+        set.Post();
+    }
+
+    QJsonArray Changes() const { return set.Delta().value("changes").toArray(); }
+
+    TClientDataSet set;
+};
+
+TEST_F(RecordSetPackets, LoadingGivesTheRowsAndLeavesUndeclaredColumnsUnreachable)
+{
+    EXPECT_EQ(set.RecordCount(), 2);
+    EXPECT_EQ(set.FieldByName("VRPESOETIQ")->AsFloat(), 2.5);
+    EXPECT_EQ(set.FieldByName("DTEMISSAO")->AsDateTime(), QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+    EXPECT_EQ(set.FindField("NRPEDEXOL"), nullptr);
+    EXPECT_EQ(set.FieldCount(), 4);
+    set.SetFilter("NRPEDEXOL = 'P1'");
+    EXPECT_THROW(set.SetFiltered(true), EDatabaseError);
+}
+
+TEST_F(RecordSetPackets, SavingRoundTripsEveryValueAndTheUndeclaredColumn)
+{
+    const QJsonObject saved = set.Data();
+    EXPECT_EQ(saved, Json(kItems));
+    TClientDataSet copy;
+    copy.SetData(saved);  // a set without fields takes the packet's columns
+    EXPECT_EQ(copy.FieldCount(), 5);
+    EXPECT_EQ(copy.FieldByName("NRPEDEXOL")->AsString(), "P1");
+    EXPECT_EQ(copy.FieldByName("IDCHECK")->DataType(), TFieldType::FixedString);
+    EXPECT_EQ(copy.Data(), saved);
+}
+
+TEST_F(RecordSetPackets, DateTimesWithMillisecondsAndDoublesTravelExactly)
+{
+    TDataPacket p;
+    p.fields = {{"D", TPacketFieldType::DateTime, 0}, {"F", TPacketFieldType::Float, 0}};
+    p.rows = {{QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 678)), 0.1 + 0.2}};
+    const QJsonObject json = DataPacketToJson(p);
+    EXPECT_EQ(json.value("rows").toArray().at(0).toArray().at(0).toString(), "2026-01-02T03:04:05.678");
+    const TDataPacket back = DataPacketFromJsonBytes(QJsonDocument(json).toJson());
+    EXPECT_EQ(back.rows.at(0).at(0).toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 678)));
+    EXPECT_EQ(back.rows.at(0).at(1).toDouble(), 0.1 + 0.2);
+}
+
+TEST_F(RecordSetPackets, BadPacketsAreRefusedSayingWhatIsWrongAndTheRowsStay)
+{
+    set.SetRecNo(2);
+    const struct { const char* json; const char* says; } cases[] = {
+        {R"({"fields": [{"name": "CDFILIAL", "type": "text", "width": 4}], "rows": []})", "text"},
+        {R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 4}], "rows": [["1", "2"]]})", "linha 1"},
+        {R"({"fields": [{"name": "VRPESOETIQ", "type": "float"}], "rows": [["2,5"]]})", "VRPESOETIQ"},
+        {R"({"fields": [{"name": "DTEMISSAO", "type": "dateTime"}], "rows": [["08/12/2026"]]})", "DTEMISSAO"},
+        {R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 4}], "rows": [[12]]})", "CDFILIAL"},
+        {R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 4}], "rows": [["00001"]]})", "00001"},
+        {R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 9}], "rows": [["000011"]]})", "largura 4"},
+        {R"({"fields": [{"name": "CDFILIAL", "type": "float"}], "rows": []})", "CDFILIAL"},
+        {R"({"fields": [{"name": "CDFILIAL", "type": "string"}], "rows": []})", "largura"},
+        {R"({"fields": {}, "rows": []})", "fields"},
+        {R"({"fields": []})", "rows"},
+        {R"({"fields": [], "rows": [5]})", "linha 1"},
+    };
+    for (const auto& c : cases) {
+        try {
+            set.SetData(Json(c.json));
+            ADD_FAILURE() << c.json;
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.says))) << e.Message().toStdString();
+        }
+        EXPECT_EQ(set.RecordCount(), 2);
+        EXPECT_EQ(set.RecNo(), 2);
+    }
+    EXPECT_THROW(DataPacketFromJsonBytes("[1, 2]"), EDatabaseError);
+    EXPECT_THROW(DataPacketFromJsonBytes("{\"fields\":"), EDatabaseError);
+}
+
+TEST_F(RecordSetPackets, LoadingClearsTheChangeLogAndFiresOpenAndScrollEvents)
+{
+    SetWeight(9);
+    ASSERT_EQ(set.ChangeCount(), 1);
+    QStringList events;
+    set.AfterOpen = [&](TClientDataSet*) { events << "AfterOpen"; };
+    set.AfterScroll = [&](TClientDataSet*) { events << "AfterScroll"; };
+    set.SetData(Json(kItems));
+    EXPECT_EQ(set.ChangeCount(), 0);
+    EXPECT_EQ(events, QStringList({"AfterOpen", "AfterScroll"}));
+    EXPECT_EQ(set.FieldByName("VRPESOETIQ")->AsFloat(), 2.5);
+}
+
+TEST_F(RecordSetPackets, ChangesTravelOncePerRowInTheOrderOfFirstChange)
+{
+    set.SetRecNo(2);
+    SetWeight(5);          // modify row 2
+    set.Append();          // insert, then edit: one insert with the final values
+    set.FieldByName("CDFILIAL")->SetAsString("0009");
+    set.Post();
+    SetWeight(7);
+    set.Append();          // insert, then delete: nothing travels
+    set.FieldByName("CDFILIAL")->SetAsString("0008");
+    set.Post();
+    set.Delete();
+    set.First();
+    SetWeight(1);          // modify row 1 ...
+    set.Delete();          // ... then delete it: travels as a delete with the loaded values
+    set.Locate("CDFILIAL;VRPESOETIQ", {"0001", 5.0});
+    SetWeight(6);          // a second change of row 2 keeps its first old values
+
+    EXPECT_EQ(set.ChangeCount(), 3);
+    const QJsonArray changes = Changes();
+    ASSERT_EQ(changes.size(), 3);
+    EXPECT_EQ(changes[0].toObject(), Json(R"({"kind": "modify", "old": ["0001", null, 3.75, null, null],
+                                               "new": ["0001", null, 6, null, null]})"));
+    EXPECT_EQ(changes[1].toObject(), Json(R"({"kind": "insert", "new": ["0009", null, 7, null, null]})"));
+    EXPECT_EQ(changes[2].toObject(), Json(R"({"kind": "delete", "old": ["0001", "U", 2.5, "2026-12-08T00:00:00", "P1"]})"));
+    EXPECT_EQ(set.Delta().value("fields"), Json(kItems).value("fields"));
+    const TChangePacket parsed = ChangePacketFromJson(set.Delta());
+    EXPECT_EQ(parsed.changes.size(), 3);
+    EXPECT_EQ(parsed.changes[0].oldRow.at(2).toDouble(), 3.75);
+}
+
+TEST_F(RecordSetPackets, EmptyingDropsRowsAndTheChangeLogWithoutDeleteEvents)
+{
+    SetWeight(3);
+    bool deleted = false;
+    set.BeforeDelete = [&](TClientDataSet*) { deleted = true; };
+    set.EmptyDataSet();
+    EXPECT_TRUE(set.IsEmpty());
+    EXPECT_EQ(set.ChangeCount(), 0);
+    EXPECT_FALSE(deleted);
+    set.Append();
+    set.FieldByName("CDFILIAL")->SetAsString("0002");
+    set.Post();
+    EXPECT_EQ(Changes().size(), 1);
+}
+
+TEST_F(RecordSetPackets, MergingKeepsTheRowsAndForgetsTheChanges)
+{
+    SetWeight(8);
+    set.Append();
+    set.FieldByName("CDFILIAL")->SetAsString("0003");
+    set.Post();
+    set.MergeChangeLog();
+    EXPECT_EQ(set.ChangeCount(), 0);
+    EXPECT_EQ(set.RecordCount(), 3);
+    set.Delete();  // the merged new row now counts as a loaded one
+    EXPECT_EQ(Changes().at(0).toObject().value("kind").toString(), "delete");
+}
+
+TEST_F(RecordSetPackets, CancellingUpdatesRestoresTheLoadedRows)
+{
+    const QJsonObject loaded = set.Data();
+    SetWeight(8);
+    set.Append();
+    set.FieldByName("CDFILIAL")->SetAsString("0003");
+    set.Post();
+    set.First();
+    set.Delete();
+    set.CancelUpdates();
+    EXPECT_EQ(set.ChangeCount(), 0);
+    EXPECT_EQ(set.Data(), loaded);
+    EXPECT_TRUE(set.Locate("VRPESOETIQ", {2.5}));
+}
+
+TEST_F(RecordSetPackets, TheChangePacketOfAnUntouchedSetIsEmpty)
+{
+    EXPECT_EQ(set.Delta(), Json(R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 4},
+        {"name": "IDCHECK", "type": "fixedString", "width": 1}, {"name": "VRPESOETIQ", "type": "float"},
+        {"name": "DTEMISSAO", "type": "dateTime"}, {"name": "NRPEDEXOL", "type": "string", "width": 20}], "changes": []})"));
+}
+
+TEST_F(RecordSetPackets, ChangePacketsOfTheWrongShapeAreRefused)
+{
+    EXPECT_THROW(ChangePacketFromJson(Json(R"({"fields": [], "changes": [{"kind": "upsert"}]})")), EDatabaseError);
+    EXPECT_THROW(ChangePacketFromJson(Json(R"({"fields": [{"name": "A", "type": "float"}],
+        "changes": [{"kind": "modify", "new": [1]}]})")), EDatabaseError);
+    EXPECT_THROW(ChangePacketFromJson(Json(R"({"fields": []})")), EDatabaseError);
+}
+
+}  // namespace
