@@ -30,6 +30,17 @@ TDataPacket PacketElement(const TVariant& reply, int index)
     return DataPacketFromJson(reply[index].AsPacket());
 }
 
+// Raises, as loading into `target` would, when the packet does not fit the set's fields; the
+// set itself is not touched. Used before the first of two loads, so that a reply whose second
+// packet is refused does not leave the first set loaded.
+void CheckFits(const TClientDataSet& target, const TDataPacket& packet)
+{
+    TClientDataSet scratch;
+    for (const TField* field : target.Fields())
+        scratch.AddField(field->FieldName(), field->DataType(), field->Size());
+    scratch.LoadPacket(packet);
+}
+
 const QString kErrorMarker = QStringLiteral("Erro: ");
 
 } // namespace
@@ -55,6 +66,7 @@ TDataPacket TConsDesEtiqServer::GetProduto(const QString& cdFilial, const QStrin
     const TVariant reply = connection_.Call(QStringLiteral("GetProduto"), args);
     const TDataPacket itemPacket = PacketElement(reply, 0);
     TDataPacket labelPacket = PacketElement(reply, 1);
+    CheckFits(labels, labelPacket);
     items.LoadPacket(itemPacket);
     labels.LoadPacket(labelPacket);
     return labelPacket;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -41,7 +42,8 @@ public:
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
-        server_.wait_until_ready();
+        while (!server_.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     ~TCannedServer() { Stop(); }
@@ -277,6 +279,22 @@ TEST_F(ConsDesEtiqServerTest, BadSecondElementLeavesItemsAndLabelsAsTheyWere)
     EXPECT_EQ(Column(items, "NRSEQITPROD"), QStringList({"0001"}));
     EXPECT_EQ(labels.RecordCount(), 2);
     EXPECT_EQ(progress.events, QStringList({kGetDados, "End"}));
+}
+
+TEST_F(ConsDesEtiqServerTest, SecondElementWithAColumnOfAnotherKindLeavesItemsAsTheyWere)
+{
+    LoadStartingRows();
+    QJsonObject otherKind = LabelPacket({});
+    QJsonArray fields = otherKind.value("fields").toArray();
+    fields[3] = Field("VRPESOETIQ", "string", 10);
+    otherKind.insert("fields", fields);
+    otherKind.insert("rows", QJsonArray{QJsonArray{"U", "0005", "00001", "2,5", "A", "00010000000001000500001", QJsonValue()}});
+    server.AnswerValue(ArrayOfPackets({ItemPacket({"0005"}), otherKind}));
+
+    EXPECT_THROW(calls.GetProduto("0001", "0000000001", items, labels), EDatabaseError);
+
+    EXPECT_EQ(Column(items, "NRSEQITPROD"), QStringList({"0001"}));
+    EXPECT_EQ(labels.RecordCount(), 2);
 }
 
 TEST_F(ConsDesEtiqServerTest, ReplyWithoutTheSecondElementLeavesItemsAsTheyWere)

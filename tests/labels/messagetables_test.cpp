@@ -1,6 +1,8 @@
 #include "labels/labelcodes.h"
 #include "labels/messagetables.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,7 +56,7 @@ TEST(MessageTablesTest, SplitAndReportTablesHoldTheTextsTheirScreensAskFor)
 
 TEST(LabelStatusTextTest, ShowsTheQueryScreensTextsForTheThreeLettersOnly)
 {
-    for (const QString letter : {QStringLiteral("A"), QStringLiteral("R"), QStringLiteral("I")})
+    for (const QString& letter : {QStringLiteral("A"), QStringLiteral("R"), QStringLiteral("I")})
         EXPECT_EQ(StatusEtiquetaText(letter), MensagemDe(MensagensConsulta(), letter));
     EXPECT_EQ(StatusEtiquetaText("A"), "Ativa");
     EXPECT_EQ(StatusEtiquetaText(""), "");

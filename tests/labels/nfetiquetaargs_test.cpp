@@ -27,7 +27,7 @@ TEST(NfEtiquetaArgsTest, TextsGoByReferenceAndDatesByValue)
     ASSERT_EQ(args.size(), 11);
     for (int i = 0; i < args.size(); ++i) {
         const bool date = i == ArgDtIni || i == ArgDtFin;
-        EXPECT_EQ(args[i].kind(), date ? TVariant::Date : TVariant::String) << "argument " << i + 1;
+        EXPECT_EQ(args[i].kind(), date ? TVariant::Kind::Date : TVariant::Kind::String) << "argument " << i + 1;
         EXPECT_EQ(args[i].IsByRef(), !date) << "argument " << i + 1;
     }
 }
