@@ -7,6 +7,7 @@
 #include "printset.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -60,6 +61,9 @@ TEST_P(LabelSheetLayouts, EveryBarcodeScansBackInBarcodeOrderWithAPageBreakWhenA
     const auto printSet = MakePrintSet(InvoiceLabels(30, &expected));
 
     const int pages = output.PrintToPdf(layout, *printSet, Pdf());
+    // EST_KEEP_PDF=<dir> keeps the sheets, e.g. to make the sample picture in docs/.
+    if (const QString keep = qEnvironmentVariable("EST_KEEP_PDF"); !keep.isEmpty())
+        QFile::copy(Pdf(), QDir(keep).filePath(QStringLiteral("EST990-layout%1.pdf").arg(GetParam())));
     const int perPage = layout.LabelsPerPage();
     EXPECT_EQ(pages, (30 + perPage - 1) / perPage);
     EXPECT_EQ(PdfPageCount(Pdf()), pages);

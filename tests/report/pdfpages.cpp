@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+// Results give their text as UTF-8.
+#define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
 #include <stdexcept>
@@ -58,7 +60,7 @@ QList<TFoundBarcode> DecodeBarcodes(const QStringList& pages)
             QPointF center;
             for (int corner = 0; corner < 4; ++corner)
                 center += QPointF(position[corner].x, position[corner].y) / 4.0;
-            found.append({i + 1, center, QString::fromStdString(result.utf8())});
+            found.append({i + 1, center, QString::fromStdString(result.text())});
         }
     }
     return found;
