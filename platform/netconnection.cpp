@@ -14,10 +14,16 @@ namespace {
 
 const QString kInvalidReply = QStringLiteral("Resposta inválida do servidor de aplicação.");
 
-void SetTimeout(int ms, const std::function<void(time_t, time_t)>& set)
+// One client per call: the connection closes after the reply, so a restarted server is
+// reached again by the next call.
+httplib::Client MakeClient(const QString& host, int port, int connectMs, int readMs)
 {
-    const int bounded = std::max(ms, 1);
-    set(bounded / 1000, (bounded % 1000) * 1000);
+    httplib::Client client(host.toStdString(), port);
+    client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
+    client.set_read_timeout(readMs / 1000, (readMs % 1000) * 1000);
+    client.set_write_timeout(readMs / 1000, (readMs % 1000) * 1000);
+    client.set_keep_alive(false);
+    return client;
 }
 
 QString SecondsText(int ms)
@@ -106,9 +112,7 @@ void TNetConnection::CheckAddress() const
 void TNetConnection::ProbeServer() const
 {
     CheckAddress();
-    httplib::Client client(Host.toStdString(), Port);
-    SetTimeout(ConnectTimeoutMs, [&](time_t s, time_t us) { client.set_connection_timeout(s, us); });
-    SetTimeout(ReadTimeoutMs, [&](time_t s, time_t us) { client.set_read_timeout(s, us); });
+    httplib::Client client = MakeClient(Host, Port, ConnectTimeout(), ReadTimeout());
     // Any HTTP answer shows that the server is there; only a failed connection counts.
     const auto result = client.Head(("/" + ServerName).toStdString());
     if (!result && (result.error() == httplib::Error::Connection || result.error() == httplib::Error::ConnectionTimeout))
@@ -132,13 +136,7 @@ TVariant TNetConnection::Call(const QString& method, QList<TVariant>& args)
                               {QStringLiteral("params"), params}};
     const std::string body = QJsonDocument(request).toJson(QJsonDocument::Compact).toStdString();
 
-    httplib::Client client(Host.toStdString(), Port);
-    SetTimeout(ConnectTimeoutMs, [&](time_t s, time_t us) { client.set_connection_timeout(s, us); });
-    SetTimeout(ReadTimeoutMs, [&](time_t s, time_t us) {
-        client.set_read_timeout(s, us);
-        client.set_write_timeout(s, us);
-    });
-    client.set_keep_alive(false);
+    httplib::Client client = MakeClient(Host, Port, ConnectTimeout(), ReadTimeout());
     httplib::Headers headers;
     if (!AccessToken.isEmpty())
         headers.emplace("Authorization", ("Bearer " + AccessToken).toStdString());
@@ -153,9 +151,9 @@ TVariant TNetConnection::Call(const QString& method, QList<TVariant>& args)
         // A read that ends by itself before the time-out means the server closed the connection.
         const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::steady_clock::now() - started).count();
-        if ((error == httplib::Error::Read || error == httplib::Error::Write) && elapsedMs + 50 >= ReadTimeoutMs)
+        if ((error == httplib::Error::Read || error == httplib::Error::Write) && elapsedMs + 50 >= ReadTimeout())
             throw ENetConnectionError(
-                QStringLiteral("O servidor de aplicação não respondeu em %1.").arg(SecondsText(ReadTimeoutMs)));
+                QStringLiteral("O servidor de aplicação não respondeu em %1.").arg(SecondsText(ReadTimeout())));
         throw ENetConnectionError(
             QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida antes da resposta.")
                 .arg(Address()));

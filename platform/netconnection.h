@@ -27,8 +27,11 @@ public:
     QString Host;
     int Port = 0;
     QString AccessToken;       // sent as "Authorization: Bearer <token>" when not empty
-    int ConnectTimeoutMs = 5000;
-    int ReadTimeoutMs = 30000;
+    // Time-outs in milliseconds; zero or less means the default.
+    static constexpr int DefaultConnectTimeoutMs = 5000;
+    static constexpr int DefaultReadTimeoutMs = 30000;
+    int ConnectTimeoutMs = DefaultConnectTimeoutMs;
+    int ReadTimeoutMs = DefaultReadTimeoutMs;
     // When set, Open() checks that the server accepts connections and throws
     // ENetConnectionError when it does not; when clear, Open() only prepares the connection and
     // the first call reports an unreachable server. Calls always throw on failure.
@@ -47,6 +50,8 @@ private:
     QString Address() const;
     void CheckAddress() const;
     void ProbeServer() const;
+    int ConnectTimeout() const { return ConnectTimeoutMs > 0 ? ConnectTimeoutMs : DefaultConnectTimeoutMs; }
+    int ReadTimeout() const { return ReadTimeoutMs > 0 ? ReadTimeoutMs : DefaultReadTimeoutMs; }
 
     bool connected_ = false;
     qint64 nextId_ = 1;

@@ -361,6 +361,18 @@ TEST_F(NetConnectionTest, AServerThatDoesNotAnswerInTimeIsReportedAsATimeOut)
     EXPECT_EQ(server.Seen().size(), 1u);
 }
 
+TEST_F(NetConnectionTest, TimeOutsOfZeroMeanTheDefaultsRatherThanNoWaitAtAll)
+{
+    server.SetScript([](const QJsonObject& request, httplib::Response& res) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ScriptedServer::Reply(res, request, {{"value", QJsonObject{{"type", "integer"}, {"value", 1}}}});
+    });
+    connection.ConnectTimeoutMs = 0;
+    connection.ReadTimeoutMs = 0;
+    QList<TVariant> args;
+    EXPECT_EQ(connection.Call("GetProduto", args).AsInteger(), 1);
+}
+
 TEST_F(NetConnectionTest, AServerThatHangsUpIsNotMistakenForATimeOut)
 {
     HangingUpListener listener;
