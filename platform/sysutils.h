@@ -15,11 +15,16 @@ using TDateTime = double;
 // Formats by a pattern: '0' a required digit, '#' an optional digit, '.' the place of the
 // decimal comma, ',' anywhere in the integer part turns on thousands dots. Other characters are
 // copied as they stand; text in quotes is copied without the quotes. Rounds half away from zero
-// on the shortest decimal text of the value, so 2.675 with "0.00" gives "2,68".
+// on the value's decimal text of 15 significant digits, so 2.675 with "0.00" gives "2,68" and
+// the binary noise of a sum never tips a digit. Up to three sections "positive;negative;zero":
+// a negative value shown by its own section takes no minus sign, and a value that rounds to
+// zero shows no minus sign. Scientific patterns are not supported (their letters are copied);
+// an empty pattern, a magnitude of 1E18 or more, INF and NAN give the general format.
 QString FormatFloat(const QString& format, double value);
 
-// The general format: the shorter of fixed and scientific notation with at most `precision`
-// significant digits, no trailing zeros, decimal comma (7.5 → "7,5", 1e20 → "1E20").
+// The general format: at most `precision` significant digits, no trailing zeros, decimal comma;
+// fixed notation from 0,0001 up to below 1E<precision>, scientific outside it
+// (7.5 → "7,5", 10 → "10", 1e20 → "1E20", 0.00001 → "1E-5").
 QString FloatToStrGeneral(double value, int precision = 15);
 // The same for an extended-precision value (up to 18 significant digits): with
 // StrToFloatExtended it rounds a sum to 15 significant digits without passing through a double.
