@@ -1,0 +1,77 @@
+#include "framework/adoibquery.h"
+
+#include "framework/hostdatabase.h"
+#include "platform/errors.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+TPacketFieldType PacketTypeOf(TFieldType type)
+{
+    switch (type) {
+    case TFieldType::String: return TPacketFieldType::String;
+    case TFieldType::FixedString: return TPacketFieldType::FixedString;
+    case TFieldType::Float: return TPacketFieldType::Float;
+    case TFieldType::DateTime: return TPacketFieldType::DateTime;
+    }
+    return TPacketFieldType::String;
+}
+
+QVariant ValueFor(TField* field, const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return QVariant();
+    switch (field->DataType()) {
+    case TFieldType::Float: return value.toDouble();
+    case TFieldType::DateTime: {
+        QDateTime dateTime = value.toDateTime();
+        if (!dateTime.isValid())
+            dateTime = QDateTime(value.toDate(), QTime(0, 0));
+        return dateTime.isValid() ? QVariant(dateTime) : QVariant();
+    }
+    case TFieldType::String:
+    case TFieldType::FixedString: break;
+    }
+    QString text = value.toString();
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+} // namespace
+
+TADOIBQuery::TADOIBQuery(QObject* parent) : TClientDataSet(parent) {}
+
+void TADOIBQuery::Open()
+{
+    if (Active())
+        return;
+    QSqlQuery query(dtmDBGeral().Database());
+    query.setForwardOnly(true);
+    if (!query.exec(SQL.join(QLatin1Char('\n'))))
+        throw EDatabaseError(QStringLiteral("Erro ao consultar o banco de dados: %1").arg(query.lastError().text()));
+
+    TDataPacket packet;
+    QList<int> columns;
+    const QList<TField*> fields = Fields();
+    const QSqlRecord record = query.record();
+    for (TField* field : fields) {
+        packet.fields.append({field->FieldName(), PacketTypeOf(field->DataType()), field->Size()});
+        int column = -1;
+        for (int i = 0; i < record.count(); ++i) {
+            if (record.fieldName(i).compare(field->FieldName(), Qt::CaseInsensitive) == 0)
+                column = i;
+        }
+        columns.append(column);
+    }
+    while (query.next()) {
+        QVariantList row;
+        for (int i = 0; i < fields.size(); ++i)
+            row.append(columns.at(i) < 0 ? QVariant() : ValueFor(fields.at(i), query.value(columns.at(i))));
+        packet.rows.append(row);
+    }
+    LoadPacket(std::move(packet));
+}

@@ -1,0 +1,126 @@
+#include "framework/frmdadosgerrel.h"
+
+#include "framework/eventguard.h"
+#include "framework/session.h"
+#include "platform/datasource.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* owner)
+    : TForm(owner), grbDadosRel(new TGroupBox(QStringLiteral("Relatório"), this, QStringLiteral("grbDadosRel"))),
+      cbbReportNames(new QComboBox(grbDadosRel)), lblCodRel(new QLabel(grbDadosRel)),
+      panBotoes(new TPanel(this, QStringLiteral("panBotoes"))), ppmEditReport(new QMenu(this)),
+      lblCodTela(new QLabel(this)), layout_(new QVBoxLayout(this))
+{
+    cbbReportNames->setObjectName(QStringLiteral("cbbReportNames"));
+    cbbReportNames->setFixedWidth(384);
+    lblCodRel->setObjectName(QStringLiteral("lblCodRel"));
+    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
+    grbDadosRel->setFixedHeight(45);
+    auto* report = new QHBoxLayout(grbDadosRel);
+    report->setContentsMargins(6, 2, 6, 4);
+    report->addWidget(cbbReportNames);
+    report->addWidget(lblCodRel);
+    report->addStretch(1);
+
+    panBotoes->setFixedSize(232, 45);
+    bar_ = new QHBoxLayout(panBotoes);
+    bar_->setContentsMargins(2, 8, 2, 2);
+    bar_->setSpacing(1);
+    auto button = [this](const char* name, const char* hint, QStyle::StandardPixmap icon) {
+        auto* b = new TSpeedButton(panBotoes, QString::fromLatin1(name));
+        b->SetHint(QString::fromUtf8(hint));
+        b->SetStandardIcon(icon);
+        bar_->addWidget(b);
+        return b;
+    };
+    sbtPreview = button("sbtPreview", "Visualizar", QStyle::SP_FileDialogContentsView);
+    sbtPrint = button("sbtPrint", "Imprimir", QStyle::SP_FileIcon);
+    sbtReportEdit = button("sbtReportEdit", "Editar relatório", QStyle::SP_FileDialogDetailedView);
+    sbtCancel = button("sbtCancel", "Fechar", QStyle::SP_DialogCloseButton);
+    bar_->addStretch(1);
+    ppmEditReport->setObjectName(QStringLiteral("ppmEditReport"));
+    QAction* edit = ppmEditReport->addAction(QStringLiteral("Editar relatório..."));
+    QAction* create = ppmEditReport->addAction(QStringLiteral("Novo relatório..."));
+    connect(edit, &QAction::triggered, this, [this] {
+        RunGuarded([this] { ReportEngine().Design(Request(), false); }, this);
+    });
+    connect(create, &QAction::triggered, this, [this] {
+        RunGuarded([this] { ReportEngine().Design(Request(), true); }, this);
+    });
+    sbtReportEdit->SetMenu(ppmEditReport);
+    sbtPreview->OnClick = [this](QObject* sender) { sbtPreviewClick(sender); };
+    sbtPrint->OnClick = [this](QObject* sender) { sbtPrintClick(sender); };
+    sbtReportEdit->OnClick = [this](QObject* sender) { sbtReportEditClick(sender); };
+    sbtCancel->OnClick = [this](QObject* sender) { sbtCancelClick(sender); };
+
+    QFont bold = lblCodTela->font();
+    bold.setBold(true);
+    lblCodTela->setFont(bold);
+    lblCodRel->setFont(bold);
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(4, 2, 6, 2);
+    top->addWidget(grbDadosRel, 1);
+    top->addWidget(panBotoes);
+    top->addWidget(lblCodTela, 0, Qt::AlignTop | Qt::AlignRight);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+    layout_->addLayout(top);
+}
+
+void TfrmDadosGerRel::AddClientWidget(QWidget* widget, int stretch)
+{
+    layout_->addWidget(widget, stretch);
+}
+
+void TfrmDadosGerRel::AddBarButton(TSpeedButton* button)
+{
+    button->setParent(panBotoes);
+    bar_->insertWidget(bar_->count() - 1, button);
+}
+
+TReportRequest TfrmDadosGerRel::Request() const
+{
+    TReportRequest request;
+    request.reportCode = lblCodRel->text();
+    request.reportName = cbbReportNames->currentText();
+    request.reportsDirectory = TSession::Instance().ReportsDirectory;
+    request.screen = const_cast<TfrmDadosGerRel*>(this);
+    request.dataSources = findChildren<TDataSource*>();
+    request.messages = &msgPadrao;
+    return request;
+}
+
+void TfrmDadosGerRel::FormCreate(QObject*)
+{
+    cbbReportNames->clear();
+    cbbReportNames->addItems(ReportEngine().ReportNames(lblCodRel->text(), TSession::Instance().ReportsDirectory));
+    if (cbbReportNames->count() > 0)
+        cbbReportNames->setCurrentIndex(0);
+}
+
+void TfrmDadosGerRel::FormClose(QObject*, TCloseAction& action)
+{
+    action = TCloseAction::caFree;
+}
+
+void TfrmDadosGerRel::sbtPreviewClick(QObject*)
+{
+    ReportEngine().Preview(Request());
+}
+
+void TfrmDadosGerRel::sbtPrintClick(QObject*)
+{
+    ReportEngine().Print(Request());
+}
+
+void TfrmDadosGerRel::sbtReportEditClick(QObject*)
+{
+    ReportEngine().Design(Request(), false);
+}
+
+void TfrmDadosGerRel::sbtCancelClick(QObject*)
+{
+    Close();
+}

@@ -1,0 +1,6 @@
+#include "framework/frmpadraogrid.h"
+
+TfrmPadraoGrid::TfrmPadraoGrid(QWidget* owner) : TfrmPadraoBase(owner)
+{
+    SetMainArea(dbgPadrao);
+}
