@@ -160,9 +160,15 @@ TRpcDispatcher::TReply TRpcDispatcher::Handle(const QByteArray& body, const QStr
     try {
         QJsonParseError parseError;
         const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
-        if (parseError.error != QJsonParseError::NoError)
+        if (parseError.error != QJsonParseError::NoError) {
+            // A lone JSON scalar is JSON, only not a request object.
+            QJsonParseError wrapped;
+            QJsonDocument::fromJson("[" + body + "]", &wrapped);
+            if (wrapped.error == QJsonParseError::NoError && !body.trimmed().isEmpty())
+                throw TRpcError{-32600, QStringLiteral("A requisição deve ser um objeto JSON-RPC 2.0.")};
             throw TRpcError{-32700, QStringLiteral("O corpo da requisição não é JSON válido (%1, posição %2).")
                                         .arg(parseError.errorString()).arg(parseError.offset)};
+        }
         if (!doc.isObject())
             throw TRpcError{-32600, QStringLiteral("A requisição deve ser um objeto JSON-RPC 2.0.")};
         const QJsonObject request = doc.object();

@@ -1,0 +1,243 @@
+// setEtiqueta through the dispatcher, on SQLite and on PostgreSQL: groupings and splits that are
+// stored with their audit rows, and every reason a change is refused without touching anything.
+
+#include "servertestkit.h"
+
+#include "server/rpcdispatcher.h"
+#include "server/sqlstatement.h"
+
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LabelChange : public testing::TestWithParam<TDbKind> {
+protected:
+    void SetUp() override
+    {
+        db_ = MakeTestDatabase(GetParam());
+        if (!db_.skipReason.isEmpty())
+            GTEST_SKIP() << db_.skipReason.toStdString();
+        ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
+        dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
+    }
+
+    QString Send(const TChangePacket& packet)
+    {
+        const QByteArray body =
+            dispatcher_->Handle(RequestBody(QStringLiteral("setEtiqueta"), SetEtiquetaParams(packet)), QStringLiteral("10.1.2.3")).body;
+        return ReplyText(QJsonDocument::fromJson(body).object());
+    }
+
+    // Every label as "barcode status weight quantity", and the audit rows, to prove nothing moved.
+    QStringList Snapshot()
+    {
+        QStringList rows;
+        TSqlStatement q(db_.database->Connection(),
+                        QStringLiteral("SELECT CDCODBARRAETIQ, IDSTATUSETIQ, VRPESOETIQ, QTETIQPROD FROM ETIQUETA"
+                                       " ORDER BY CDCODBARRAETIQ"));
+        q.Exec();
+        while (q.Next())
+            rows << QStringLiteral("%1 %2 %3 %4").arg(q.Text(0), q.Text(1)).arg(q.Value(2).toDouble()).arg(q.Value(3).toDouble());
+        rows << QStringLiteral("audit %1").arg(AuditRows().size());
+        return rows;
+    }
+
+    QString Status(const QString& barcode)
+    {
+        TSqlStatement q(db_.database->Connection(), QStringLiteral("SELECT IDSTATUSETIQ FROM ETIQUETA WHERE CDCODBARRAETIQ = :b"));
+        q.Bind(QStringLiteral(":b"), barcode).Exec();
+        return q.Next() ? q.Text(0).trimmed() : QStringLiteral("-");
+    }
+
+    std::pair<double, double> WeightAndQuantity(const QString& barcode)
+    {
+        TSqlStatement q(db_.database->Connection(),
+                        QStringLiteral("SELECT VRPESOETIQ, QTETIQPROD FROM ETIQUETA WHERE CDCODBARRAETIQ = :b"));
+        q.Bind(QStringLiteral(":b"), barcode).Exec();
+        return q.Next() ? std::pair{q.Value(0).toDouble(), q.Value(1).toDouble()} : std::pair{-1.0, -1.0};
+    }
+
+    QStringList AuditRows()
+    {
+        QStringList rows;
+        TSqlStatement q(db_.database->Connection(),
+                        QStringLiteral("SELECT DSENDCLIENTE, IDTIPOALTER, CDFILIAL, NRLANCTONF, NRSEQITPROD, DSETIQINATIVADAS,"
+                                       " DSETIQCRIADAS, DTALTERACAO FROM AUDITETIQUETA ORDER BY NRAUDITETIQ"));
+        q.Exec();
+        while (q.Next())
+            rows << QStringLiteral("%1 %2 %3/%4/%5 [%6] -> [%7]%8")
+                        .arg(q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4), q.Text(5), q.Text(6))
+                        .arg(q.Text(7).isEmpty() ? QStringLiteral(" sem data") : QString());
+        return rows;
+    }
+
+    static TNewLabel New(const QString& item, const QString& sequence, double weight, double quantity = 1)
+    {
+        TNewLabel n;
+        n.item = item;
+        n.sequence = sequence;
+        n.weight = weight;
+        n.quantity = quantity;
+        return n;
+    }
+
+    TTestDatabase db_;
+    std::unique_ptr<TRpcDispatcher> dispatcher_;
+};
+
+TEST_P(LabelChange, GroupingInactivatesTheLabelsAndCreatesOneLabelOfTheirWeight)
+{
+    const QString a = DemoBarcode(1, 2), b = DemoBarcode(1, 5);   // 11.87 + 10.25
+    EXPECT_EQ(Send(GroupingPacket({a, b}, New(QStringLiteral("0001"), QStringLiteral("00007"), 11.87 + 10.25))), QString());
+    EXPECT_EQ(Status(a), QStringLiteral("I"));
+    EXPECT_EQ(Status(b), QStringLiteral("I"));
+    EXPECT_EQ(Status(DemoBarcode(1, 7)), QStringLiteral("A"));
+    EXPECT_DOUBLE_EQ(WeightAndQuantity(DemoBarcode(1, 7)).first, 22.12);
+    EXPECT_EQ(Status(DemoBarcode(1, 1)), QStringLiteral("A"));
+    EXPECT_EQ(AuditRows(), QStringList{QStringLiteral("10.1.2.3 AGRUPAMENTO 0001/0000000001/0001 [%1,%2] -> [%3]")
+                                           .arg(DemoBarcode(1, 2), DemoBarcode(1, 5), DemoBarcode(1, 7))});
+}
+
+TEST_P(LabelChange, SplitStoresEveryNewLabelWithItsBatchAndInactivatesTheSource)
+{
+    // 12.345 kg as two labels of 4 and one of 4.345; each label row carries its batch's count.
+    const QString source = DemoBarcode(1, 1);
+    const QList<TNewLabel> created = {New(QStringLiteral("0001"), QStringLiteral("00007"), 4, 2),
+                                      New(QStringLiteral("0001"), QStringLiteral("00008"), 4, 2),
+                                      New(QStringLiteral("0001"), QStringLiteral("00009"), 4.345, 1)};
+    EXPECT_EQ(Send(SplitPacket(source, created)), QString());
+    EXPECT_EQ(Status(source), QStringLiteral("I"));
+    EXPECT_EQ(WeightAndQuantity(DemoBarcode(1, 7)), (std::pair{4.0, 2.0}));
+    EXPECT_EQ(WeightAndQuantity(DemoBarcode(1, 9)), (std::pair{4.345, 1.0}));
+    EXPECT_EQ(Status(DemoBarcode(1, 8)), QStringLiteral("A"));
+    ASSERT_EQ(AuditRows().size(), 1);
+    EXPECT_TRUE(AuditRows()[0].contains(QStringLiteral("DESMEMBRAMENTO"))) << AuditRows()[0].toStdString();
+    EXPECT_TRUE(AuditRows()[0].endsWith(QStringLiteral("-> [%1,%2,%3]").arg(DemoBarcode(1, 7), DemoBarcode(1, 8), DemoBarcode(1, 9))));
+}
+
+TEST_P(LabelChange, WeightsThatDifferOnlyByRoundingAreAccepted)
+{
+    // 10.25 kg in three equal labels: the three doubles do not add up to 10.25 exactly.
+    const double third = 10.25 / 3;
+    EXPECT_EQ(Send(SplitPacket(DemoBarcode(1, 5), {New(QStringLiteral("0001"), QStringLiteral("00007"), third, 3),
+                                                    New(QStringLiteral("0001"), QStringLiteral("00008"), third, 3),
+                                                    New(QStringLiteral("0001"), QStringLiteral("00009"), third, 3)})),
+              QString());
+    // A split into one label of the whole weight renumbers the label; also a split.
+    EXPECT_EQ(Send(SplitPacket(DemoBarcode(1, 6), {New(QStringLiteral("0001"), QStringLiteral("00010"), 11.125)})), QString());
+    // Sequences above 99999 take a sixth digit.
+    EXPECT_EQ(Send(SplitPacket(DemoBarcode(4, 1), {New(QStringLiteral("0004"), QStringLiteral("100000"), 5.2)})), QString());
+    EXPECT_EQ(Status(DemoBarcode(4, 1)), QStringLiteral("I"));
+}
+
+TEST_P(LabelChange, SendingTheSameGroupingTwiceIsRefusedTheSecondTime)
+{
+    const TChangePacket p = GroupingPacket({DemoBarcode(1, 3), DemoBarcode(1, 4)},
+                                           New(QStringLiteral("0001"), QStringLiteral("00007"), 13.002 + 12.5));
+    ASSERT_EQ(Send(p), QString());
+    const QStringList before = Snapshot();
+    EXPECT_EQ(Send(p), QStringLiteral("Erro: A etiqueta %1 já está inativa.").arg(DemoBarcode(1, 3)));
+    EXPECT_EQ(Snapshot(), before);
+}
+
+struct TRefusal {
+    const char* name;
+    std::function<TChangePacket()> packet;
+    QString reason;   // part of the text after "Erro: "
+};
+
+TNewLabel Label(const char* item, const char* seq, double weight, const QString& barcode = QString())
+{
+    TNewLabel n;
+    n.item = QString::fromLatin1(item);
+    n.sequence = QString::fromLatin1(seq);
+    n.weight = weight;
+    n.barcode = barcode;
+    return n;
+}
+
+TEST_P(LabelChange, EveryRefusedChangeAnswersErroWithItsReasonAndChangesNothing)
+{
+    const QString a1 = DemoBarcode(1, 1), a2 = DemoBarcode(1, 2);   // active, 12.345 and 11.87
+    const double sum = 12.345 + 11.87;
+    const QList<TRefusal> cases = {
+        {"inativa", [&] { return GroupingPacket({DemoBarcode(2, 2), DemoBarcode(2, 3)}, Label("0002", "00004", 18.35)); },
+         QStringLiteral("A etiqueta %1 já está inativa.").arg(DemoBarcode(2, 2))},
+        {"reservada", [&] { return SplitPacket(DemoBarcode(2, 1), {Label("0002", "00004", 18.4)}); },
+         QStringLiteral("A etiqueta %1 está reservada").arg(DemoBarcode(2, 1))},
+        {"com pedido", [&] { return SplitPacket(DemoBarcode(4, 3), {Label("0004", "00005", 5.05)}); },
+         QStringLiteral("já possui pedido (PV-000907)")},
+        {"inexistente", [&] { return GroupingPacket({a1, DemoBarcode(1, 99)}, Label("0001", "00007", sum)); },
+         QStringLiteral("A etiqueta %1 não existe.").arg(DemoBarcode(1, 99))},
+        {"itens diferentes", [&] { return GroupingPacket({a1, DemoBarcode(4, 1)}, Label("0001", "00007", 12.345 + 5.2)); },
+         QStringLiteral("não pertencem todas ao mesmo item")},
+        {"nova de outro item", [&] { return GroupingPacket({a1, a2}, Label("0004", "00005", sum)); },
+         QStringLiteral("não pertencem todas ao mesmo item")},
+        {"peso diferente", [&] { return GroupingPacket({a1, a2}, Label("0001", "00007", sum + 0.001)); },
+         QStringLiteral("O peso das novas etiquetas (24,216) difere do peso das etiquetas inativadas (24,215).")},
+        {"código que não é a chave", [&] { return GroupingPacket({a1, a2}, Label("0001", "00007", sum, DemoBarcode(1, 8))); },
+         QStringLiteral("não corresponde à filial, ao lançamento, ao item e à sequência")},
+        {"sequência sem zeros", [&] { return GroupingPacket({a1, a2}, Label("0001", "7", sum)); },
+         QStringLiteral("não é um número de cinco dígitos")},
+        {"sequência com letras", [&] { return GroupingPacket({a1, a2}, Label("0001", "0000A", sum)); },
+         QStringLiteral("não é um número de cinco dígitos")},
+        {"código em uso", [&] { return GroupingPacket({a1, a2}, Label("0001", "00003", sum)); },
+         QStringLiteral("O código de barras %1 já está em uso.").arg(DemoBarcode(1, 3))},
+        {"dois novos num agrupamento", [&] {
+             return [&] {
+                 TChangePacket p = GroupingPacket({a1, a2}, Label("0001", "00007", sum / 2));
+                 p.changes << GroupingPacket({}, Label("0001", "00008", sum / 2)).changes.last();
+                 return p;
+             }();
+         }, QStringLiteral("não é um agrupamento")},
+        {"só inativação", [&] { TChangePacket p = SplitPacket(a1, {}); return p; }, QStringLiteral("não é um agrupamento")},
+        {"só nova etiqueta", [&] { TChangePacket p = GroupingPacket({}, Label("0001", "00007", 1)); return p; },
+         QStringLiteral("não é um agrupamento")},
+        {"vazio", [&] { TChangePacket p = GroupingPacket({}, Label("0001", "00007", 1)); p.changes.clear(); return p; },
+         QStringLiteral("está vazio")},
+        {"modificação", [&] {
+             TChangePacket p = GroupingPacket({a1, a2}, Label("0001", "00007", sum));
+             p.changes[0].kind = TChangeKind::Modify;
+             p.changes[0].oldRow = p.changes[0].newRow;
+             return p;
+         }, QStringLiteral("só pode conter inclusões")},
+        {"situação R", [&] {
+             TChangePacket p = GroupingPacket({a1, a2}, Label("0001", "00007", sum));
+             p.changes.last().newRow[9] = QStringLiteral("R");
+             return p;
+         }, QStringLiteral("Situação de etiqueta inválida no pacote: \"R\"")},
+        {"etiqueta repetida", [&] { return GroupingPacket({a1, a1}, Label("0001", "00007", 2 * 12.345)); },
+         QStringLiteral("aparece mais de uma vez")},
+        {"peso zero", [&] { return SplitPacket(a1, {Label("0001", "00007", 12.345), Label("0001", "00008", 0)}); },
+         QStringLiteral("deve ser maior que zero")},
+        {"sem código", [&] {
+             TChangePacket p = GroupingPacket({a1, a2}, Label("0001", "00007", sum));
+             p.changes[0].newRow[10] = QVariant();
+             return p;
+         }, QStringLiteral("não informa o código de barras")},
+    };
+    const QStringList before = Snapshot();
+    for (const TRefusal& c : cases) {
+        const QString reply = Send(c.packet());
+        EXPECT_TRUE(reply.startsWith(QLatin1String("Erro: "))) << c.name << ": " << reply.toStdString();
+        EXPECT_TRUE(reply.contains(c.reason)) << c.name << ": " << reply.toStdString();
+        EXPECT_EQ(reply.count(QLatin1String("Erro: ")), 1) << c.name;
+    }
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_P(LabelChange, APacketWithoutTheStatusColumnIsRefused)
+{
+    TChangePacket p = GroupingPacket({DemoBarcode(1, 1), DemoBarcode(1, 2)}, Label("0001", "00007", 24.215));
+    p.fields.removeAt(9);
+    for (TChange& c : p.changes)
+        c.newRow.removeAt(9);
+    EXPECT_EQ(Send(p), QStringLiteral("Erro: O pacote de alterações não tem o campo IDSTATUSETIQ."));
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, LabelChange, testing::Values(TDbKind::SQLite, TDbKind::PostgreSQL),
+                         [](const auto& info) { return DbKindName(info.param).toStdString(); });
+
+} // namespace

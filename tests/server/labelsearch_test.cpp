@@ -1,0 +1,287 @@
+// GetNFEtiqueta and GetProduto through the dispatcher, on SQLite and on PostgreSQL: each filter
+// argument, the "Todos" and empty forms the client sends, hostile key lists, and the packets.
+
+#include "servertestkit.h"
+
+#include "server/rpcdispatcher.h"
+#include "server/sqlstatement.h"
+
+#include <QDate>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+double DayNumber(const QDate& d)
+{
+    return double(QDate(1899, 12, 30).daysTo(d));
+}
+
+class LabelSearch : public testing::TestWithParam<TDbKind> {
+protected:
+    void SetUp() override
+    {
+        db_ = MakeTestDatabase(GetParam());
+        if (!db_.skipReason.isEmpty())
+            GTEST_SKIP() << db_.skipReason.toStdString();
+        ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
+        dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
+    }
+
+    QJsonObject Call(const QString& method, const QJsonArray& params)
+    {
+        const QByteArray body = dispatcher_->Handle(RequestBody(method, params), QStringLiteral("127.0.0.1")).body;
+        return QJsonDocument::fromJson(body).object();
+    }
+
+    QJsonArray Value(const QJsonObject& reply)
+    {
+        return reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toObject()
+            .value(QStringLiteral("value")).toArray();
+    }
+
+    static QJsonObject Packet(const QJsonArray& value, int index)
+    {
+        return value[index].toObject().value(QStringLiteral("value")).toObject();
+    }
+
+    // "branch/entry" of every invoice found.
+    QStringList Find(const TSearch& search)
+    {
+        const QJsonObject reply = Call(QStringLiteral("GetNFEtiqueta"), search.Params());
+        EXPECT_FALSE(reply.contains(QStringLiteral("error"))) << QJsonDocument(reply).toJson().toStdString();
+        QStringList keys;
+        for (const QJsonValue row : Packet(Value(reply), 0).value(QStringLiteral("rows")).toArray())
+            keys << row[0].toString() + QLatin1Char('/') + row[1].toString();
+        return keys;
+    }
+
+    qint64 Count(const QString& sql)
+    {
+        TSqlStatement q(db_.database->Connection(), sql);
+        q.Exec();
+        return q.Next() ? q.Value(0).toLongLong() : -1;
+    }
+
+    static TSearch All()
+    {
+        TSearch s;
+        s.allBranches = s.allSuppliers = true;
+        return s;
+    }
+
+    TTestDatabase db_;
+    std::unique_ptr<TRpcDispatcher> dispatcher_;
+};
+
+TEST_P(LabelSearch, TodosWithEveryOtherFieldEmptyFindsEveryInvoice)
+{
+    const QStringList found = Find(All());
+    EXPECT_EQ(found.size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
+    EXPECT_TRUE(found.contains(QStringLiteral("0001/0000000001")));
+}
+
+TEST_P(LabelSearch, BranchAndSupplierListsLimitTheInvoicesToTheirKeys)
+{
+    TSearch s = All();
+    s.allBranches = false;
+    s.branches = QStringLiteral("_0001_,_0003_");
+    const QStringList byBranch = Find(s);
+    EXPECT_EQ(byBranch.size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL WHERE CDFILIAL IN ('0001', '0003')")));
+    for (const QString& k : byBranch)
+        EXPECT_TRUE(k.startsWith(QLatin1String("0001/")) || k.startsWith(QLatin1String("0003/"))) << k.toStdString();
+
+    s = All();
+    s.allSuppliers = false;
+    s.suppliers = QStringLiteral("_1001_");
+    const QStringList bySupplier = Find(s);
+    EXPECT_EQ(bySupplier.size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL WHERE CDFORNECED = '1001'")));
+    EXPECT_TRUE(bySupplier.contains(QStringLiteral("0001/0000000001")));
+
+    // A "T" flag wins over whatever the list holds.
+    s.allSuppliers = true;
+    EXPECT_EQ(Find(s).size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
+}
+
+TEST_P(LabelSearch, DateRangeIsInclusiveAndIgnoredUnderTheDateFlag)
+{
+    const QDate issued = QDate::currentDate().addDays(-2);   // the fixed demo invoice
+    TSearch s = All();
+    s.allDates = false;
+    s.firstDay = s.lastDay = DayNumber(issued);
+    const QStringList sameDay = Find(s);
+    EXPECT_TRUE(sameDay.contains(QStringLiteral("0001/0000000001")));
+    EXPECT_EQ(sameDay.size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL WHERE DTEMISSAO = '%1 00:00:00'")
+                                        .arg(issued.toString(Qt::ISODate))));
+
+    s.firstDay = DayNumber(issued.addDays(1));
+    s.lastDay = DayNumber(issued.addDays(400));
+    EXPECT_FALSE(Find(s).contains(QStringLiteral("0001/0000000001")));
+
+    s.allDates = true;   // both dates empty: the dates sent are whatever the edits hold
+    EXPECT_EQ(Find(s).size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
+}
+
+TEST_P(LabelSearch, NumberRangeComparesTenDigitNumbers)
+{
+    TSearch s = All();
+    s.allNumbers = false;
+    s.firstNumber = QStringLiteral("0000458213");
+    s.lastNumber = QStringLiteral("0000458213");
+    EXPECT_EQ(Find(s), QStringList{QStringLiteral("0001/0000000001")});
+
+    // Only the final number typed: the client sends "0000000000" as the initial one.
+    s.firstNumber = QStringLiteral("0000000000");
+    s.lastNumber = QStringLiteral("0000458213");
+    const QStringList upTo = Find(s);
+    EXPECT_TRUE(upTo.contains(QStringLiteral("0001/0000000001")));
+    EXPECT_EQ(upTo.size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL WHERE LENGTH(NRNOTAFISC) < 6"
+                                                " OR (LENGTH(NRNOTAFISC) = 6 AND NRNOTAFISC <= '458213')")));
+
+    s.firstNumber = QStringLiteral("0000458214");
+    s.lastNumber = QStringLiteral("9999999999");
+    EXPECT_FALSE(Find(s).contains(QStringLiteral("0001/0000000001")));
+
+    // Both numbers empty: two empty texts and the flag "T".
+    s.firstNumber.clear();
+    s.lastNumber.clear();
+    s.allNumbers = true;
+    EXPECT_EQ(Find(s).size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
+}
+
+TEST_P(LabelSearch, ProductBarcodeFindsTheInvoiceHoldingThatLabel)
+{
+    TSearch s = All();
+    s.barcode = DemoBarcode(2, 2);   // an inactive label still names its invoice
+    EXPECT_EQ(Find(s), QStringList{QStringLiteral("0001/0000000001")});
+    s.barcode = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVW");
+    EXPECT_TRUE(Find(s).isEmpty());
+}
+
+TEST_P(LabelSearch, KeyListsOfQuotesAndSqlFragmentsFindNothingAndChangeNothing)
+{
+    const qint64 labels = Count(QStringLiteral("SELECT COUNT(*) FROM ETIQUETA"));
+    const QStringList hostile = {
+        QStringLiteral("_0001' OR '1'='1_"),
+        QStringLiteral("_x'); DROP TABLE ETIQUETA; --_"),
+        QStringLiteral("' OR 1=1 --"),
+        QStringLiteral("_\"0001\"_,_0001\\_"),
+        QStringLiteral("_0001_) OR (1=1_"),
+    };
+    for (const QString& list : hostile) {
+        TSearch s = All();
+        s.allBranches = false;
+        s.branches = list;
+        EXPECT_TRUE(Find(s).isEmpty()) << list.toStdString();
+        s = All();
+        s.allSuppliers = false;
+        s.suppliers = list;
+        EXPECT_TRUE(Find(s).isEmpty()) << list.toStdString();
+        s = All();
+        s.barcode = list;
+        EXPECT_TRUE(Find(s).isEmpty()) << list.toStdString();
+        s = All();
+        s.allNumbers = false;
+        s.firstNumber = list;
+        s.lastNumber = list;
+        EXPECT_TRUE(Find(s).isEmpty()) << list.toStdString();
+    }
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM ETIQUETA")), labels);
+    EXPECT_EQ(Find(All()).size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
+}
+
+TEST_P(LabelSearch, ByReferenceArgumentsComeBackUnchanged)
+{
+    TSearch s = All();
+    s.barcode = DemoBarcode(1, 1);
+    const QJsonObject byRef = Call(QStringLiteral("GetNFEtiqueta"), s.Params())
+                                  .value(QStringLiteral("result")).toObject().value(QStringLiteral("byRef")).toObject();
+    const QJsonArray sent = s.Params();
+    EXPECT_EQ(byRef.keys().size(), 9);
+    for (int i : {0, 1, 2, 3, 6, 7, 8, 9, 10})
+        EXPECT_EQ(byRef.value(QString::number(i)).toObject().value(QStringLiteral("value")),
+                  sent[i].toObject().value(QStringLiteral("value")))
+            << i;
+}
+
+TEST_P(LabelSearch, InvoicePacketCarriesTheInvoiceListFields)
+{
+    TSearch s = All();
+    s.barcode = DemoBarcode(1, 1);
+    const QJsonObject packet = Packet(Value(Call(QStringLiteral("GetNFEtiqueta"), s.Params())), 0);
+    const TDataPacket p = DataPacketFromJson(packet);   // the client's own validation
+    QStringList names;
+    for (const TPacketField& f : p.fields)
+        names << f.name;
+    EXPECT_EQ(names.join(QLatin1Char(',')),
+              QStringLiteral("CDFILIAL,NRLANCTONF,CDFILIRECE,CDINSCESTA,NRINSJURNF,NMRAZSOCFORN,NRNOTAFISC,CDSERIEENTR,"
+                             "DTEMISSAO,VRNOTAFISC,IDSTATUSNFE,NRACESSONFE,IDTPIJURNF,DSRODAP"));
+    ASSERT_EQ(p.rows.size(), 1);
+    const QVariantList& row = p.rows[0];
+    EXPECT_EQ(row[11].toString().size(), 44);                     // access key
+    EXPECT_EQ(row[12].toString(), QStringLiteral("J"));
+    EXPECT_EQ(row[4].toString().size(), 14);                      // CNPJ
+    EXPECT_EQ(row[8].toDateTime().date(), QDate::currentDate().addDays(-2));
+    EXPECT_FALSE(row[13].toString().isEmpty());                   // footer text
+}
+
+TEST_P(LabelSearch, GetProdutoReturnsTheItemsAndLabelsOfOneInvoice)
+{
+    const QJsonArray value = Value(Call(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0000000001"))}));
+    ASSERT_EQ(value.size(), 2);
+    const TDataPacket items = DataPacketFromJson(Packet(value, 0));
+    const TDataPacket labels = DataPacketFromJson(Packet(value, 1));
+    ASSERT_EQ(items.fields.size(), 12);
+    EXPECT_EQ(items.fields[10].name, QStringLiteral("DTVALILOTE"));
+    EXPECT_EQ(items.fields[11].name, QStringLiteral("NRPEDEXOL"));
+    ASSERT_EQ(items.rows.size(), 4);
+    EXPECT_EQ(items.rows[0][0].toString(), QStringLiteral("U"));
+    EXPECT_EQ(items.rows[1][11].toString().left(3), QStringLiteral("PV-"));
+    ASSERT_EQ(labels.fields.size(), 12);
+    QMap<QString, QString> statusByItem;
+    int activeOfFirst = 0;
+    for (const QVariantList& l : labels.rows) {
+        EXPECT_EQ(l[10].toString(), l[1].toString() + l[2].toString() + l[3].toString() + l[4].toString());
+        statusByItem[l[3].toString()] += l[9].toString();
+        activeOfFirst += l[3].toString() == QLatin1String("0001") && l[9].toString() == QLatin1String("A");
+    }
+    EXPECT_GE(activeOfFirst, 4);
+    EXPECT_FALSE(statusByItem.value(QStringLiteral("0002")).contains(QLatin1Char('A')));
+    EXPECT_FALSE(statusByItem.contains(QStringLiteral("0003")));
+}
+
+TEST_P(LabelSearch, GetProdutoOfAnUnknownInvoiceGivesEmptyPackets)
+{
+    const QJsonArray value = Value(Call(QStringLiteral("GetProduto"), {Str(QStringLiteral("0009")), Str(QStringLiteral("' OR ''='"))}));
+    ASSERT_EQ(value.size(), 2);
+    EXPECT_TRUE(DataPacketFromJson(Packet(value, 0)).rows.isEmpty());
+    EXPECT_TRUE(DataPacketFromJson(Packet(value, 1)).rows.isEmpty());
+}
+
+TEST_P(LabelSearch, WrongNumberOrKindOfArgumentsIsRefusedWithInvalidParams)
+{
+    auto code = [&](const QString& method, const QJsonArray& params) {
+        return Call(method, params).value(QStringLiteral("error")).toObject().value(QStringLiteral("code")).toInt();
+    };
+    EXPECT_EQ(code(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001"))}), -32602);
+    EXPECT_EQ(code(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Day(1)}), -32602);
+    QJsonArray ten = All().Params();
+    ten.removeLast();
+    EXPECT_EQ(code(QStringLiteral("GetNFEtiqueta"), ten), -32602);
+    QJsonArray badDate = All().Params();
+    badDate[4] = Str(QStringLiteral("08/12/2026"));
+    EXPECT_EQ(code(QStringLiteral("GetNFEtiqueta"), badDate), -32602);
+    QJsonArray badTag = All().Params();
+    badTag[0] = QJsonObject{{QStringLiteral("type"), QStringLiteral("texto")}};
+    EXPECT_EQ(code(QStringLiteral("GetNFEtiqueta"), badTag), -32602);
+    EXPECT_EQ(code(QStringLiteral("setEtiqueta"), {Str(QString())}), -32602);
+    EXPECT_EQ(code(QStringLiteral("setEtiqueta"), {PacketArg(QJsonObject{{QStringLiteral("fields"), QJsonArray()},
+                                                                        {QStringLiteral("rows"), QJsonArray()}})}),
+              -32602);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, LabelSearch, testing::Values(TDbKind::SQLite, TDbKind::PostgreSQL),
+                         [](const auto& info) { return DbKindName(info.param).toStdString(); });
+
+} // namespace
