@@ -587,7 +587,6 @@ QString FormatMaskText(const QString& editMask, const QString& value)
         picture += editMask[i];
     }
     const QStringList options = editMask.mid(i + 1).split(QLatin1Char(';'));
-    const bool literalsStored = i >= editMask.size() || options.value(0) != QStringLiteral("0");
     const QString blankOption = options.value(1);
     const QChar blank = blankOption.isEmpty() ? QLatin1Char('_') : blankOption[0];
 
@@ -604,9 +603,12 @@ QString FormatMaskText(const QString& editMask, const QString& value)
             return c.toLower();
         return c;
     };
+    // A value character equal to the literal at its place is that literal: always so when the
+    // value stores its literals, and also when a value that should not hold them already does
+    // (a tax number kept formatted), so that it is not shown with its literals twice.
     auto writeLiteral = [&](QChar literal) {
         out += literal;
-        if (literalsStored && v < value.size() && value[v] == literal)
+        if (v < value.size() && value[v] == literal)
             ++v;
     };
     for (int m = 0; m < picture.size(); ++m) {

@@ -65,8 +65,9 @@ bool TryStrToDate(const QString& text, TDateTime& value);
 // in the picture, '9' and '0' take a digit, 'A' and 'a' a letter or digit, 'L' and 'l' a letter,
 // 'C' and 'c' any character, '\' makes the next character a literal, every other character is a
 // literal. With save '0' the value holds only the characters for the mask places and the
-// literals are inserted; with save '1' (or no save part) the value holds the literals too, and a
-// value character equal to the literal at its place is taken as that literal. '>' shows what
+// literals are inserted; with save '1' (or no save part) the value holds the literals too. In
+// both cases a value character equal to the literal at its place is taken as that literal, so a
+// value that already holds its literals shows them once. '>' shows what
 // follows in upper case, '<' in lower case, '<>' as it stands; '_' shows a blank; '!' is
 // ignored. A place the value does not fill shows the blank character (default '_'). The
 // value's characters are shown as they stand, even where they do not fit their place, and

@@ -227,6 +227,7 @@ TEST(EditMasks, TaxNumberMasksInsertTheirLiterals)
 {
     EXPECT_EQ(FormatMaskText("999.999.999-99;0;_", "12345678901"), "123.456.789-01");
     EXPECT_EQ(FormatMaskText("99.999.999/9999-99;0;_", "12345678000199"), "12.345.678/0001-99");
+    EXPECT_EQ(FormatMaskText("999.999.999-99;0;_", "123.456.789-01"), "123.456.789-01");
 }
 
 TEST(EditMasks, MissingCharactersShowTheBlankAndExtraOnesAreNotHidden)
