@@ -1,0 +1,212 @@
+// Throughput of the application server over HTTP, on SQLite and on PostgreSQL: GetProduto on an
+// invoice of 500 labels, and groupings of two labels into one with 1, 4 and 16 clients at once
+// (each client on its own connection and its own item, so every call is a real change).
+// PostgreSQL runs in a throwaway cluster; without its binaries only SQLite is measured.
+
+#include "server/appserver.h"
+#include "server/database.h"
+#include "server/demodata.h"
+#include "server/migrations.h"
+#include "server/rpcdispatcher.h"
+#include "support/pgcluster.h"
+
+#include "platform/packet.h"
+#include "server/labelqueries.h"
+#include "server/sqlstatement.h"
+
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <thread>
+
+namespace {
+
+constexpr int GroupingsPerClient = 150;
+const int ClientCounts[] = {1, 4, 16};
+
+struct TLabel {
+    QString barcode;
+    double weight;
+};
+
+// One database with its in-process server.
+struct TTarget {
+    QString name;
+    std::unique_ptr<TDatabase> database;
+    std::unique_ptr<TRpcDispatcher> dispatcher;
+    std::unique_ptr<TAppServer> server;
+    std::thread serving;
+    int port = 0;
+
+    ~TTarget()
+    {
+        if (server) {
+            server->Stop();
+            serving.join();
+        }
+    }
+};
+
+QJsonObject Str(const QString& v)
+{
+    return {{QStringLiteral("type"), QStringLiteral("string")}, {QStringLiteral("value"), v}};
+}
+
+std::string Body(const QString& method, const QJsonArray& params)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("id"), 1},
+                                     {QStringLiteral("method"), method}, {QStringLiteral("params"), params}})
+        .toJson(QJsonDocument::Compact)
+        .toStdString();
+}
+
+QString GroupingEntry(int clients)
+{
+    return QStringLiteral("06%1").arg(clients, 8, 10, QLatin1Char('0'));
+}
+
+void Prepare(TTarget& t, const QString& connection)
+{
+    t.database = std::make_unique<TDatabase>(TDatabaseConfig::FromText(connection));
+    TMigrations::Apply(*t.database);
+    TDemoData::Fill(*t.database, 1);
+    TDemoData::AddInvoice(*t.database, QStringLiteral("0001"), QStringLiteral("0500000000"), 1, 500);
+    for (int clients : ClientCounts)
+        TDemoData::AddInvoice(*t.database, QStringLiteral("0002"), GroupingEntry(clients), clients, GroupingsPerClient + 1);
+    t.database->Discard();
+    t.dispatcher = std::make_unique<TRpcDispatcher>(*t.database);
+    TAppServer::TSettings s;
+    s.port = 0;
+    s.threads = 16;
+    s.log = false;
+    t.server = std::make_unique<TAppServer>(*t.dispatcher, s);
+    t.port = t.server->Bind();
+    t.serving = std::thread([&t] { t.server->Run(); });
+}
+
+// The active labels of one item, read once before the clients start.
+QList<TLabel> ActiveLabels(TTarget& t, const QString& entry, const QString& item)
+{
+    TSqlStatement q(t.database->Connection(),
+                    QStringLiteral("SELECT CDCODBARRAETIQ, VRPESOETIQ FROM ETIQUETA WHERE CDFILIAL = '0002' AND NRLANCTONF = :e"
+                                   " AND NRSEQITPROD = :i AND IDSTATUSETIQ = 'A' ORDER BY NRSEQETIQ"));
+    q.Bind(QStringLiteral(":e"), entry).Bind(QStringLiteral(":i"), item).Exec();
+    QList<TLabel> labels;
+    while (q.Next())
+        labels << TLabel{q.Text(0), q.Value(1).toDouble()};
+    t.database->Discard();
+    return labels;
+}
+
+std::string GroupingBody(const TLabel& a, const TLabel& b, const QString& entry, const QString& item, int seq, TLabel& created)
+{
+    TChangePacket p;
+    p.fields = TLabelQueries::LabelFields().mid(0, 11);
+    auto inactivation = [](const QString& barcode) {
+        QVariantList row;
+        for (int i = 0; i < 9; ++i)
+            row << QVariant();
+        return row << QStringLiteral("I") << barcode;
+    };
+    const QString s = QString::number(seq).rightJustified(5, QLatin1Char('0'));
+    created = TLabel{QStringLiteral("0002") + entry + item + s, a.weight + b.weight};
+    p.changes << TChange{TChangeKind::Insert, {}, inactivation(a.barcode)} << TChange{TChangeKind::Insert, {}, inactivation(b.barcode)}
+              << TChange{TChangeKind::Insert, {},
+                         {QStringLiteral("U"), QStringLiteral("0002"), entry, item, s, QVariant(), 1.0, created.weight, QVariant(),
+                          QStringLiteral("A"), created.barcode}};
+    return Body(QStringLiteral("setEtiqueta"),
+                {QJsonObject{{QStringLiteral("type"), QStringLiteral("packet")}, {QStringLiteral("value"), ChangePacketToJson(p)}}});
+}
+
+void GetProduto500(benchmark::State& state, TTarget* t)
+{
+    httplib::Client client("127.0.0.1", t->port);
+    const std::string body = Body(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0500000000"))});
+    for (auto _ : state) {
+        auto r = client.Post("/Est99000.rdmConsDesEtiq", body, "application/json");
+        if (!r || r->status != 200 || r->body.find("\"result\"") == std::string::npos) {
+            state.SkipWithError("GetProduto falhou");
+            break;
+        }
+        benchmark::DoNotOptimize(r->body.size());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void Grouping(benchmark::State& state, TTarget* t, int clients, std::vector<QList<TLabel>>* prepared)
+{
+    const QString entry = GroupingEntry(clients);
+    const QString item = QString::number(state.thread_index() + 1).rightJustified(4, QLatin1Char('0'));
+    QList<TLabel> labels = (*prepared)[size_t(state.thread_index())];
+    int seq = GroupingsPerClient + 1;
+    httplib::Client client("127.0.0.1", t->port);
+    client.set_read_timeout(60, 0);
+    for (auto _ : state) {
+        if (labels.size() < 2) {
+            state.SkipWithError("etiquetas esgotadas");
+            break;
+        }
+        TLabel created;
+        const std::string body = GroupingBody(labels[0], labels[1], entry, item, ++seq, created);
+        auto r = client.Post("/Est99000.rdmConsDesEtiq", body, "application/json");
+        if (!r || r->body.find("\"value\":\"\"") == std::string::npos) {
+            state.SkipWithError(r ? r->body.c_str() : "sem resposta");
+            break;
+        }
+        labels.remove(0, 2);
+        labels << created;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    QTemporaryDir dir;
+    TPgCluster pg;
+    std::vector<std::unique_ptr<TTarget>> targets;
+    auto sqlite = std::make_unique<TTarget>();
+    sqlite->name = QStringLiteral("SQLite");
+    Prepare(*sqlite, dir.filePath(QStringLiteral("bench.db")));
+    targets.push_back(std::move(sqlite));
+    if (pg.Start()) {
+        auto postgres = std::make_unique<TTarget>();
+        postgres->name = QStringLiteral("PostgreSQL");
+        Prepare(*postgres, pg.CreateDatabase(QStringLiteral("bench")));
+        targets.push_back(std::move(postgres));
+    } else {
+        std::fprintf(stderr, "PostgreSQL ignorado: %s\n", pg.Error().toUtf8().constData());
+    }
+
+    std::vector<std::unique_ptr<std::vector<QList<TLabel>>>> preparedLabels;
+    for (auto& t : targets) {
+        benchmark::RegisterBenchmark(("GetProduto500Labels/" + t->name).toStdString().c_str(), GetProduto500, t.get())
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+        for (int clients : ClientCounts) {
+            auto labels = std::make_unique<std::vector<QList<TLabel>>>();
+            for (int c = 1; c <= clients; ++c)
+                labels->push_back(ActiveLabels(*t, GroupingEntry(clients), QString::number(c).rightJustified(4, QLatin1Char('0'))));
+            benchmark::RegisterBenchmark(("Grouping/" + t->name).toStdString().c_str(), Grouping, t.get(), clients, labels.get())
+                ->Threads(clients)
+                ->Iterations(GroupingsPerClient - 1)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+            preparedLabels.push_back(std::move(labels));
+        }
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    targets.clear();
+    return 0;
+}
