@@ -117,8 +117,7 @@ TVariant FromJsonAt(const QJsonValue& json, const QString& path)
 
 TVariant TVariant::FromString(const QString& value, bool byRef)
 {
-    TVariant v;
-    v.kind_ = Kind::String;
+    TVariant v(Kind::String);
     v.string_ = value;
     v.byRef_ = byRef;
     return v;
@@ -126,48 +125,42 @@ TVariant TVariant::FromString(const QString& value, bool byRef)
 
 TVariant TVariant::FromDouble(double value)
 {
-    TVariant v;
-    v.kind_ = Kind::Double;
+    TVariant v(Kind::Double);
     v.number_ = value;
     return v;
 }
 
 TVariant TVariant::FromInteger(qint64 value)
 {
-    TVariant v;
-    v.kind_ = Kind::Integer;
+    TVariant v(Kind::Integer);
     v.integer_ = value;
     return v;
 }
 
 TVariant TVariant::FromBool(bool value)
 {
-    TVariant v;
-    v.kind_ = Kind::Boolean;
+    TVariant v(Kind::Boolean);
     v.boolean_ = value;
     return v;
 }
 
 TVariant TVariant::FromDate(TDateTime value)
 {
-    TVariant v;
-    v.kind_ = Kind::Date;
+    TVariant v(Kind::Date);
     v.number_ = value;
     return v;
 }
 
 TVariant TVariant::FromArray(const QList<TVariant>& items)
 {
-    TVariant v;
-    v.kind_ = Kind::Array;
+    TVariant v(Kind::Array);
     v.array_ = items;
     return v;
 }
 
 TVariant TVariant::FromPacket(const QJsonObject& packet)
 {
-    TVariant v;
-    v.kind_ = Kind::Packet;
+    TVariant v(Kind::Packet);
     v.packet_ = packet;
     return v;
 }

@@ -50,6 +50,8 @@ public:
     static QString KindName(Kind kind);   // the protocol's name of a kind ("string", "date", ...)
 
 private:
+    explicit TVariant(Kind kind) : kind_(kind) {}
+
     Kind kind_ = Kind::Null;
     bool byRef_ = false;
     QString string_;
