@@ -8,6 +8,7 @@
 #include "filterexpression.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -21,12 +22,46 @@ struct Row {
     quint64 id = 0;
     quint64 viewGen = 0;  // equals the set's view generation while the row is visible
     bool isNew = false;   // inserted since the last load or merge
+    int logPos = -1;      // its entry in the change log, or -1
 };
 
 struct SortKey {
     int slot;
     bool descending;
+    TFieldType type;
 };
+
+template <typename T>
+const T* CellAs(const QVariant& v)
+{
+    return v.metaType() == QMetaType::fromType<T>() ? static_cast<const T*>(v.constData()) : nullptr;
+}
+
+// Orders two cells of one column. A text column holds only QString or null, a number column only
+// double or null, a date-time column only QDateTime or null; null sorts first.
+int CompareCells(const QVariant& a, const QVariant& b, TFieldType type)
+{
+    switch (type) {
+    case TFieldType::String:
+    case TFieldType::FixedString: {
+        const QString* x = CellAs<QString>(a);
+        const QString* y = CellAs<QString>(b);
+        if (x && y)
+            return x->compare(*y);
+        return x ? 1 : (y ? -1 : 0);
+    }
+    case TFieldType::Float: {
+        const double* x = CellAs<double>(a);
+        const double* y = CellAs<double>(b);
+        if (x && y)
+            return *x < *y ? -1 : (*x > *y ? 1 : 0);
+        return x ? 1 : (y ? -1 : 0);
+    }
+    case TFieldType::DateTime:
+        break;
+    }
+    return TFilterExpression::CompareValues(a, b, false);
+}
 
 struct IndexDef {
     QString name;
@@ -43,7 +78,28 @@ struct ChangeEntry {
     bool alive = true;              // false once a new row's insert was undone by its delete
 };
 
-using Bucket = std::vector<Row*>;
+using Bucket = QVarLengthArray<Row*, 2>;  // most keys name one or two rows: no allocation
+
+// A text cell as a hash key, compared exactly or ignoring case (every key of one index alike).
+struct CellKey {
+    QString text;
+    bool ci;
+    bool operator==(const CellKey& o) const
+    {
+        return text == o.text || (ci && text.compare(o.text, Qt::CaseInsensitive) == 0);
+    }
+};
+
+// Hashes the case-folded text with Qt's string hash, so neighbouring keys spread well.
+size_t qHash(const CellKey& key, size_t seed = 0)
+{
+    if (!key.ci)
+        return qHash(key.text, seed);
+    QVarLengthArray<char16_t, 64> folded(key.text.size());
+    for (qsizetype i = 0; i < key.text.size(); ++i)
+        folded[i] = key.text.at(i).toCaseFolded().unicode();
+    return qHash(QStringView(folded.constData(), folded.size()), seed);
+}
 
 bool IsText(TFieldType type)
 {
@@ -78,12 +134,14 @@ bool SameKind(TFieldType a, TPacketFieldType b)
     return (IsText(a) && IsText(bb)) || a == bb;
 }
 
-QString HashKey(const QVariant& value, bool caseInsensitive)
+// The key of a text cell; false for null.
+bool HashKey(const QVariant& value, bool caseInsensitive, CellKey& key)
 {
-    if (value.typeId() != QMetaType::QString)
-        return {};
-    const QString& text = *static_cast<const QString*>(value.constData());
-    return caseInsensitive ? text.toCaseFolded() : text;
+    if (value.metaType() != QMetaType::fromType<QString>())
+        return false;
+    key.text = *static_cast<const QString*>(value.constData());
+    key.ci = caseInsensitive;
+    return true;
 }
 
 QStringList SplitNames(const QString& names)
@@ -114,7 +172,8 @@ struct TClientDataSet::Impl {
     TDataSetState state = TDataSetState::Inactive;
 
     std::vector<Row*> all;  // owned, in insertion order (ascending rank)
-    QHash<quint64, Row*> byId;
+    QHash<quint64, Row*> byId;  // built on first use (bookmarks), then maintained
+    bool byIdBuilt = false;
     quint64 nextId = 1;
 
     std::vector<Row*> view;  // visible rows in the current order
@@ -129,8 +188,9 @@ struct TClientDataSet::Impl {
     QVariantList buffer;  // the row being edited or inserted
     bool modified = false;
     int insertPos = 0;
-    quint64 insertBefore = 0;  // row the new row goes before in insertion order (0 = at the end)
-    quint64 restoreRow = 0;    // row that was current when the insert began
+    // While inserting no row can leave the set (Delete, Close and loading end the insert first).
+    Row* insertBefore = nullptr;  // row the new row goes before in insertion order (null = at the end)
+    Row* restoreRow = nullptr;    // row that was current when the insert began
 
     QString filterText;
     bool filtered = false;
@@ -141,10 +201,9 @@ struct TClientDataSet::Impl {
     QString indexName;
     std::vector<SortKey> sortKeys;
 
-    QHash<int, QHash<QString, Bucket>> hashes;  // key: slot * 2 + caseInsensitive
+    QHash<int, QHash<CellKey, Bucket>> hashes;  // key: slot * 2 + caseInsensitive
 
     std::vector<ChangeEntry> log;
-    QHash<quint64, size_t> logIndex;
     int liveChanges = 0;
 
     int disableCount = 0;
@@ -152,6 +211,9 @@ struct TClientDataSet::Impl {
     QList<TDataSource*> sources;
 
     QList<const QVariantList*> peeks;
+
+    QString lastKeyFields;  // the key list of the last Locate/Lookup and its field positions
+    std::vector<int> lastKeySlots;
 
     bool aggDirty = true;
     QHash<const TAggregateField*, QVariant> aggCache;
@@ -166,9 +228,9 @@ struct TClientDataSet::Impl {
             delete r;
         all.clear();
         byId.clear();
+        byIdBuilt = false;
         view.clear();
         log.clear();
-        logIndex.clear();
         liveChanges = 0;
         hashes.clear();
         cur = -1;
@@ -179,6 +241,9 @@ struct TClientDataSet::Impl {
 
     int SlotOf(const QString& name) const
     {
+        for (const auto& f : fields)
+            if (f->FieldName() == name)
+                return f->Index();
         for (const auto& f : fields)
             if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
                 return f->Index();
@@ -198,7 +263,7 @@ struct TClientDataSet::Impl {
     bool Less(const Row* a, const Row* b) const
     {
         for (const SortKey& k : sortKeys) {
-            int c = TFilterExpression::CompareValues(a->values.at(k.slot), b->values.at(k.slot), false);
+            const int c = CompareCells(a->values.at(k.slot), b->values.at(k.slot), k.type);
             if (c != 0)
                 return k.descending ? c > 0 : c < 0;
         }
@@ -212,23 +277,21 @@ struct TClientDataSet::Impl {
         if (h == hashes.end()) {
             h = hashes.insert(key, {});
             h->reserve(qsizetype(all.size()));
-            for (Row* r : all) {
-                const QString k = HashKey(r->values.at(slot), ci);
-                if (!k.isNull())
-                    (*h)[k].push_back(r);
-            }
+            CellKey k;
+            for (Row* r : all)
+                if (HashKey(r->values.at(slot), ci, k))
+                    (*h)[k].append(r);
         }
-        auto b = h->find(ci ? text.toCaseFolded() : text);
+        auto b = h->find(CellKey{text, ci});
         return b == h->end() ? nullptr : &b.value();
     }
 
     void HashAdd(Row* row)
     {
-        for (auto h = hashes.begin(); h != hashes.end(); ++h) {
-            const QString k = HashKey(row->values.at(h.key() / 2), h.key() % 2);
-            if (!k.isNull())
-                (*h)[k].push_back(row);
-        }
+        CellKey k;
+        for (auto h = hashes.begin(); h != hashes.end(); ++h)
+            if (HashKey(row->values.at(h.key() / 2), h.key() % 2, k))
+                (*h)[k].append(row);
     }
 
     void HashRemove(Row* row, const QVariantList& values, int onlySlot = -1)
@@ -237,8 +300,8 @@ struct TClientDataSet::Impl {
             const int slot = h.key() / 2;
             if (onlySlot >= 0 && slot != onlySlot)
                 continue;
-            const QString k = HashKey(values.at(slot), h.key() % 2);
-            if (k.isNull())
+            CellKey k;
+            if (!HashKey(values.at(slot), h.key() % 2, k))
                 continue;
             auto b = h->find(k);
             if (b == h->end())
@@ -246,7 +309,7 @@ struct TClientDataSet::Impl {
             auto it = std::find(b->begin(), b->end(), row);
             if (it != b->end()) {
                 *it = b->back();
-                b->pop_back();
+                b->removeLast();
             }
             if (b->empty())
                 h->erase(b);
@@ -256,11 +319,9 @@ struct TClientDataSet::Impl {
     void HashAddSlot(Row* row, int slot)
     {
         for (auto h = hashes.begin(); h != hashes.end(); ++h) {
-            if (h.key() / 2 != slot)
-                continue;
-            const QString k = HashKey(row->values.at(slot), h.key() % 2);
-            if (!k.isNull())
-                (*h)[k].push_back(row);
+            CellKey k;
+            if (h.key() / 2 == slot && HashKey(row->values.at(slot), h.key() % 2, k))
+                (*h)[k].append(row);
         }
     }
 
@@ -283,11 +344,16 @@ struct TClientDataSet::Impl {
             }
         }
         if (!noneCanPass) {
-            const std::vector<Row*>& source = smallest ? *smallest : all;
-            rows.reserve(filtered && filter ? 16 : source.size());
-            for (Row* r : source)
-                if (Passes(r))
-                    rows.push_back(r);
+            auto take = [&](Row* const* begin, Row* const* end) {
+                rows.reserve(size_t(end - begin));
+                for (Row* const* r = begin; r != end; ++r)
+                    if (Passes(*r))
+                        rows.push_back(*r);
+            };
+            if (smallest)
+                take(smallest->constData(), smallest->constData() + smallest->size());
+            else
+                take(all.data(), all.data() + all.size());
             if (smallest || !sortKeys.empty())
                 std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
         }
@@ -351,9 +417,26 @@ struct TClientDataSet::Impl {
             r->rank = (rank += kRankGap);
     }
 
-    void PlaceInOrder(Row* row, quint64 beforeId)
+    Row* RowById(quint64 id)
     {
-        Row* before = beforeId ? byId.value(beforeId) : nullptr;
+        if (!byIdBuilt) {
+            byId.clear();
+            byId.reserve(qsizetype(all.size()));
+            for (Row* r : all)
+                byId.insert(r->id, r);
+            byIdBuilt = true;
+        }
+        return byId.value(id);
+    }
+
+    void Adopt(Row* row)
+    {
+        if (byIdBuilt)
+            byId.insert(row->id, row);
+    }
+
+    void PlaceInOrder(Row* row, Row* before)
+    {
         if (!before) {
             row->rank = all.empty() ? kRankGap : all.back()->rank + kRankGap;
             all.push_back(row);
@@ -377,21 +460,22 @@ struct TClientDataSet::Impl {
             all.erase(pos);
         else
             all.erase(std::remove(all.begin(), all.end(), row), all.end());
-        byId.remove(row->id);
+        if (byIdBuilt)
+            byId.remove(row->id);
     }
 
     void LogInsert(Row* row)
     {
-        logIndex.insert(row->id, log.size());
+        row->logPos = int(log.size());
         log.push_back(ChangeEntry{TChangeKind::Insert, row->id, row, {}, {}, true});
         ++liveChanges;
     }
 
     void LogModify(Row* row, const QVariantList& before)
     {
-        if (row->isNew || logIndex.contains(row->id))
+        if (row->isNew || row->logPos >= 0)
             return;
-        logIndex.insert(row->id, log.size());
+        row->logPos = int(log.size());
         log.push_back(ChangeEntry{TChangeKind::Modify, row->id, row, {}, before, true});
         ++liveChanges;
     }
@@ -399,24 +483,23 @@ struct TClientDataSet::Impl {
     // Takes the removed row: frees a new one, keeps a loaded one for CancelUpdates.
     void LogDelete(Row* row)
     {
-        auto it = logIndex.find(row->id);
         if (row->isNew) {
-            if (it != logIndex.end() && log[*it].alive) {
-                log[*it].alive = false;
-                log[*it].live = nullptr;
+            if (row->logPos >= 0 && log[size_t(row->logPos)].alive) {
+                log[size_t(row->logPos)].alive = false;
+                log[size_t(row->logPos)].live = nullptr;
                 --liveChanges;
             }
             delete row;
             return;
         }
-        if (it != logIndex.end()) {
-            ChangeEntry& e = log[*it];
+        if (row->logPos >= 0) {
+            ChangeEntry& e = log[size_t(row->logPos)];
             e.kind = TChangeKind::Delete;
             e.live = nullptr;
             e.gone.reset(row);
             return;
         }
-        logIndex.insert(row->id, log.size());
+        row->logPos = int(log.size());
         log.push_back(ChangeEntry{TChangeKind::Delete, row->id, nullptr, std::unique_ptr<Row>(row), row->values, true});
         ++liveChanges;
     }
@@ -457,7 +540,7 @@ void TClientDataSet::DetachSource(TDataSource* source)
 
 void TClientDataSet::Notify(int event, TField* field, int distance) const
 {
-    if (D.disableCount > 0)
+    if (D.disableCount > 0 || D.sources.isEmpty())
         return;
     const QList<TDataSource*> sources = D.sources;
     for (TDataSource* s : sources)
@@ -527,9 +610,9 @@ void TClientDataSet::AddIndex(const QString& name, const QString& fields, bool d
 
 TField* TClientDataSet::FindField(const QString& name) const
 {
-    for (const auto& f : D.fields)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
-            return f.get();
+    const int slot = D.SlotOf(name);
+    if (slot >= 0)
+        return D.fields[slot].get();
     for (const auto& a : D.aggregates)
         if (a->FieldName().compare(name, Qt::CaseInsensitive) == 0)
             return a.get();
@@ -616,8 +699,10 @@ void TClientDataSet::ResolveSortKeys(const QString& indexName, const QString& fi
         descending = found && found->descending;
     }
     std::vector<SortKey> keys;
-    for (const QString& name : SplitNames(names))
-        keys.push_back({D.RequireSlot(name), descending});
+    for (const QString& name : SplitNames(names)) {
+        const int slot = D.RequireSlot(name);
+        keys.push_back({slot, descending, D.fields[slot]->DataType()});
+    }
     D.sortKeys = std::move(keys);
 }
 
@@ -814,6 +899,8 @@ int TClientDataSet::RecordCount() const
 {
     if (!D.active)
         return 0;
+    if (D.viewDirty && (!D.filtered || !D.filter))
+        return int(D.all.size());  // every row is visible; the order is not needed to count
     EnsureView();
     return int(D.view.size());
 }
@@ -836,7 +923,7 @@ bool TClientDataSet::BookmarkValid(const TBookmark& bookmark) const
     if (!D.active || bookmark.IsNull())
         return false;
     EnsureView();
-    const Row* row = D.byId.value(bookmark.id);
+    const Row* row = D.RowById(bookmark.id);
     return row && row->viewGen == D.gen;
 }
 
@@ -848,7 +935,7 @@ void TClientDataSet::GotoBookmark(const TBookmark& bookmark)
         Fail(QStringLiteral("Registro não encontrado."));
     Fire(BeforeScroll, this);
     EnsureView();
-    const int pos = D.PositionOf(D.byId.value(bookmark.id));
+    const int pos = D.PositionOf(D.RowById(bookmark.id));
     if (pos >= 0) {
         D.cur = pos;
         D.bof = D.eof = false;
@@ -884,8 +971,8 @@ void TClientDataSet::BeginInsert(bool append)
     Fire(BeforeScroll, this);
     EnsureView();
     const Row* current = D.cur >= 0 ? D.view[D.cur] : nullptr;
-    D.restoreRow = current ? current->id : 0;
-    D.insertBefore = append || !current ? 0 : current->id;
+    D.restoreRow = const_cast<Row*>(current);
+    D.insertBefore = append ? nullptr : const_cast<Row*>(current);
     D.insertPos = append || !current ? int(D.view.size()) : D.cur;
     D.buffer = QVariantList(D.Columns());
     D.modified = false;
@@ -978,14 +1065,14 @@ void TClientDataSet::Post()
     } else {
         auto* row = new Row{std::move(D.buffer), 0, D.nextId++, 0, true};
         D.PlaceInOrder(row, D.insertBefore);
-        D.byId.insert(row->id, row);
+        D.Adopt(row);
         D.HashAdd(row);
         D.LogInsert(row);
         if (D.Passes(row)) {
             D.cur = D.InsertIntoView(row);
             D.bof = D.eof = false;
         } else {
-            const int back = D.PositionOf(D.byId.value(D.restoreRow));
+            const int back = D.PositionOf(D.restoreRow);
             D.cur = back >= 0 ? back : std::min(D.insertPos, int(D.view.size()) - 1);
             D.bof = D.eof = D.view.empty();
         }
@@ -1006,7 +1093,7 @@ void TClientDataSet::Cancel()
     Fire(BeforeCancel, this);
     if (D.state == TDataSetState::Insert) {
         EnsureView();
-        const int back = D.PositionOf(D.byId.value(D.restoreRow));
+        const int back = D.PositionOf(D.restoreRow);
         D.cur = back >= 0 ? back : std::min(D.insertPos, int(D.view.size()) - 1);
         D.bof = D.eof = D.view.empty();
     }
@@ -1050,14 +1137,18 @@ void TClientDataSet::Delete()
 
 int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values, TLocateOptions options) const
 {
-    const QStringList names = SplitNames(keyFields);
-    if (names.isEmpty() || names.size() != values.size())
-        Fail(QStringLiteral("Busca em %1: %2 campos para %3 valores.").arg(keyFields).arg(names.size()).arg(values.size()));
+    if (keyFields != D.lastKeyFields || D.lastKeySlots.empty()) {
+        std::vector<int> found;
+        for (const QString& n : SplitNames(keyFields))
+            found.push_back(D.RequireSlot(n));
+        D.lastKeySlots = std::move(found);
+        D.lastKeyFields = keyFields;
+    }
+    const std::vector<int>& keySlots = D.lastKeySlots;
+    if (keySlots.empty() || qsizetype(keySlots.size()) != values.size())
+        Fail(QStringLiteral("Busca em %1: %2 campos para %3 valores.").arg(keyFields).arg(keySlots.size()).arg(values.size()));
     const bool ci = options.testFlag(TLocateOption::CaseInsensitive);
     const bool partial = options.testFlag(TLocateOption::PartialKey);
-    std::vector<int> keySlots;
-    for (const QString& n : names)
-        keySlots.push_back(D.RequireSlot(n));
     auto matches = [&](const Row* row) {
         for (size_t i = 0; i < keySlots.size(); ++i) {
             const QVariant& have = row->values.at(keySlots[i]);
@@ -1421,7 +1512,6 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
         row->id = D.nextId++;
         row->rank = qint64(D.all.size() + 1) * kRankGap;
         D.all.push_back(row);
-        D.byId.insert(row->id, row);
     }
     Activate();
 }
@@ -1473,10 +1563,11 @@ int TClientDataSet::ChangeCount() const
 
 void TClientDataSet::MergeChangeLog()
 {
-    for (Row* r : D.all)
+    for (Row* r : D.all) {
         r->isNew = false;
+        r->logPos = -1;
+    }
     D.log.clear();
-    D.logIndex.clear();
     D.liveChanges = 0;
 }
 
@@ -1494,19 +1585,20 @@ void TClientDataSet::CancelUpdates()
             break;
         case TChangeKind::Modify:
             e->live->values = e->original;
+            e->live->logPos = -1;
             break;
         case TChangeKind::Delete: {
             Row* row = e->gone.release();
             row->values = e->original;
+            row->logPos = -1;
             auto pos = std::lower_bound(D.all.begin(), D.all.end(), row->rank, [](const Row* r, qint64 v) { return r->rank < v; });
             D.all.insert(pos, row);
-            D.byId.insert(row->id, row);
+            D.Adopt(row);
             break;
         }
         }
     }
     D.log.clear();
-    D.logIndex.clear();
     D.liveChanges = 0;
     D.hashes.clear();
     D.viewDirty = true;

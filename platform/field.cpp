@@ -22,6 +22,8 @@ QDateTime WallClock(const QDateTime& value)
 {
     if (!value.isValid())
         return {};
+    if (value.timeSpec() == Qt::LocalTime)
+        return value;
     return QDateTime(value.date(), value.time());
 }
 
@@ -71,6 +73,14 @@ TField::TField(TClientDataSet* dataSet, const QString& name, TFieldType type, in
 {
 }
 
+const QVariant& TField::Cell(QVariant& scratch) const
+{
+    if (slot_ >= 0)
+        return dataSet_->FieldValue(slot_);
+    scratch = Value();
+    return scratch;
+}
+
 QVariant TField::Value() const
 {
     return dataSet_->FieldValue(slot_);
@@ -88,7 +98,8 @@ void TField::Clear()
 
 QString TField::AsString() const
 {
-    const QVariant v = Value();
+    QVariant scratch;
+    const QVariant& v = Cell(scratch);
     if (!v.isValid())
         return {};
     switch (ValueType()) {
@@ -105,7 +116,8 @@ QString TField::AsString() const
 
 double TField::AsFloat() const
 {
-    const QVariant v = Value();
+    QVariant scratch;
+    const QVariant& v = Cell(scratch);
     if (!v.isValid())
         return 0;
     switch (ValueType()) {
@@ -122,7 +134,8 @@ double TField::AsFloat() const
 
 int TField::AsInteger() const
 {
-    const QVariant v = Value();
+    QVariant scratch;
+    const QVariant& v = Cell(scratch);
     if (!v.isValid())
         return 0;
     if (IsText(ValueType()))
@@ -135,7 +148,8 @@ int TField::AsInteger() const
 
 QDateTime TField::AsDateTime() const
 {
-    const QVariant v = Value();
+    QVariant scratch;
+    const QVariant& v = Cell(scratch);
     if (!v.isValid())
         return {};
     switch (ValueType()) {
@@ -250,7 +264,8 @@ QString TField::DisplayText() const
         OnGetText(const_cast<TField*>(this), text, true);
         return text;
     }
-    return FormatValue(Value(), true);
+    QVariant scratch;
+    return FormatValue(Cell(scratch), true);
 }
 
 QString TField::Text() const
@@ -260,5 +275,6 @@ QString TField::Text() const
         OnGetText(const_cast<TField*>(this), text, false);
         return text;
     }
-    return FormatValue(Value(), false);
+    QVariant scratch;
+    return FormatValue(Cell(scratch), false);
 }

@@ -38,7 +38,7 @@ public:
     TField(const TField&) = delete;
     TField& operator=(const TField&) = delete;
 
-    QString FieldName() const { return name_; }
+    const QString& FieldName() const { return name_; }
     TFieldType DataType() const { return type_; }
     int Size() const { return size_; }  // maximum characters of a text field; 0 otherwise
     TClientDataSet* DataSet() const { return dataSet_; }
@@ -77,6 +77,8 @@ protected:
     virtual TFieldType ValueType() const { return type_; }
 
 private:
+    // The current cell without copying it (an aggregate computes it into scratch).
+    const QVariant& Cell(QVariant& scratch) const;
     void Store(const QVariant& value);
     QVariant Convert(const QVariant& value) const;
 
