@@ -72,17 +72,19 @@ const QList<TGridColumn>& EtiquetaDesmembraColumns()
     return columns;
 }
 
+// The report screen shows the query screen's item columns, after its mark column and with a
+// wider quantity.
 const QList<TGridColumn>& ProdEtiqRelatorioColumns()
 {
-    static const QList<TGridColumn> columns = {
-        MarkColumn(0, false),
-        Column("CDARVPROD", 111, kReadOnly),
-        Column("NMPRODUTO", 289, kReadOnly),
-        Column("SGUNIDADE", 32, kReadOnly),
-        Column("LOTESUBLOTE", 105, kReadOnly),
-        Column("DTVALILOTE", 79),
-        Column("QTITEMPROD", 94, kReadOnly, kRight),
-    };
+    static const QList<TGridColumn> columns = [] {
+        QList<TGridColumn> list{MarkColumn(0, false)};
+        for (TGridColumn column : ProdEtiqColumns()) {
+            if (column.FieldName == QLatin1String("QTITEMPROD"))
+                column.Width = 94;
+            list << column;
+        }
+        return list;
+    }();
     return columns;
 }
 

@@ -70,6 +70,19 @@ const char* const kSplitOrder = "NRSEQITPROD;VRPESOETIQ;QTETIQPROD";
 const char* const kSplitIndexFields = "NRSEQITPROD;VRPESOETIQ";
 const char* const kLabelWeightSum = "SUM(QTETIQPROD*VRPESOETIQ)";
 
+// A label change buffer: fields 1 to 11 kept in item, weight, quantity order, with the index on
+// item and weight defined beside that order.
+void DefineChangeBuffer(TClientDataSet& set, const char* weightFormat)
+{
+    TLabelFieldsSpec spec;
+    spec.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
+                    QStringLiteral("CDCODBARRAETIQ")};
+    spec.weightFormat = weightFormat;
+    DefineLabelFields(set, spec);
+    set.AddIndex(QStringLiteral("cdsInsEtiquetaIndex1"), QString::fromLatin1(kSplitIndexFields));
+    set.SetIndexFieldNames(QString::fromLatin1(kSplitOrder));
+}
+
 } // namespace
 
 void DefineNotaFiscal(TClientDataSet& set)
@@ -124,25 +137,13 @@ void DefineEtiquetaConsulta(TClientDataSet& set)
 
 void DefineAuxEtiqueta(TClientDataSet& set)
 {
-    TLabelFieldsSpec spec;
-    spec.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
-                    QStringLiteral("CDCODBARRAETIQ")};
-    spec.weightFormat = "#####0.000";
-    DefineLabelFields(set, spec);
+    DefineChangeBuffer(set, "#####0.000");
     set.AggregatesActive = true;
-    set.AddIndex(QStringLiteral("cdsInsEtiquetaIndex1"), QString::fromLatin1(kSplitIndexFields));
-    set.SetIndexFieldNames(QString::fromLatin1(kSplitOrder));
 }
 
 void DefineInsEtiqueta(TClientDataSet& set)
 {
-    TLabelFieldsSpec spec;
-    spec.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
-                    QStringLiteral("CDCODBARRAETIQ")};
-    spec.weightFormat = "#####0.0000";
-    DefineLabelFields(set, spec);
-    set.AddIndex(QStringLiteral("cdsInsEtiquetaIndex1"), QString::fromLatin1(kSplitIndexFields));
-    set.SetIndexFieldNames(QString::fromLatin1(kSplitOrder));
+    DefineChangeBuffer(set, "#####0.0000");
 }
 
 void DefineEtiquetaDesmembra(TClientDataSet& set)
