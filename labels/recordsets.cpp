@@ -41,17 +41,17 @@ TField* Date(TClientDataSet& set, const char* name, const QString& label, bool v
 
 // Fields 1 to 12 of a label row, as the label packet carries them, each shown only when it is
 // in `visible`. Fields before `first` or after `last` (1-based) are left out.
-struct TLabelFieldsSpec {
+struct TLabelFieldChoice {
     int first = 1;
     int last = 11;
     QStringList visible;
     const char* weightFormat = "";
 };
 
-void DefineLabelFields(TClientDataSet& set, const TLabelFieldsSpec& spec)
+void DefineLabelFields(TClientDataSet& set, const TLabelFieldChoice& choice)
 {
-    const auto shown = [&](const char* name) { return spec.visible.contains(QLatin1String(name)); };
-    const auto wanted = [&](int number) { return number >= spec.first && number <= spec.last; };
+    const auto shown = [&](const char* name) { return choice.visible.contains(QLatin1String(name)); };
+    const auto wanted = [&](int number) { return number >= choice.first && number <= choice.last; };
     if (wanted(1)) FixedText(set, "IDCHECK", 1, shown("IDCHECK"));
     if (wanted(2)) Text(set, "CDFILIAL", 4, {}, shown("CDFILIAL"));
     if (wanted(3)) Text(set, "NRLANCTONF", 10, {}, shown("NRLANCTONF"));
@@ -59,7 +59,7 @@ void DefineLabelFields(TClientDataSet& set, const TLabelFieldsSpec& spec)
     if (wanted(5)) Text(set, "NRSEQETIQ", 20, {}, shown("NRSEQETIQ"));
     if (wanted(6)) Text(set, "CDPRODUTO", 10, {}, shown("CDPRODUTO"));
     if (wanted(7)) Number(set, "QTETIQPROD", QStringLiteral("Quantidade"), "", shown("QTETIQPROD"));
-    if (wanted(8)) Number(set, "VRPESOETIQ", QStringLiteral("Peso"), spec.weightFormat, shown("VRPESOETIQ"));
+    if (wanted(8)) Number(set, "VRPESOETIQ", QStringLiteral("Peso"), choice.weightFormat, shown("VRPESOETIQ"));
     if (wanted(9)) Number(set, "QTTOTALPRODETIQ", {}, "", shown("QTTOTALPRODETIQ"));
     if (wanted(10)) Text(set, "IDSTATUSETIQ", 1, QStringLiteral("Situação"), shown("IDSTATUSETIQ"));
     if (wanted(11)) Text(set, "CDCODBARRAETIQ", 50, QStringLiteral("Código de barras"), shown("CDCODBARRAETIQ"));
@@ -74,11 +74,11 @@ const char* const kLabelWeightSum = "SUM(QTETIQPROD*VRPESOETIQ)";
 // item and weight defined beside that order.
 void DefineChangeBuffer(TClientDataSet& set, const char* weightFormat)
 {
-    TLabelFieldsSpec spec;
-    spec.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
+    TLabelFieldChoice choice;
+    choice.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
                     QStringLiteral("CDCODBARRAETIQ")};
-    spec.weightFormat = weightFormat;
-    DefineLabelFields(set, spec);
+    choice.weightFormat = weightFormat;
+    DefineLabelFields(set, choice);
     set.AddIndex(QStringLiteral("cdsInsEtiquetaIndex1"), QString::fromLatin1(kSplitIndexFields));
     set.SetIndexFieldNames(QString::fromLatin1(kSplitOrder));
 }
@@ -122,12 +122,12 @@ void DefineProdEtiq(TClientDataSet& set)
 
 void DefineEtiquetaConsulta(TClientDataSet& set)
 {
-    TLabelFieldsSpec spec;
-    spec.last = 12;
-    spec.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
+    TLabelFieldChoice choice;
+    choice.last = 12;
+    choice.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
                     QStringLiteral("CDCODBARRAETIQ"), QStringLiteral("NRPEDEXOL")};
-    spec.weightFormat = "#####0.000#######";
-    DefineLabelFields(set, spec);
+    choice.weightFormat = "#####0.000#######";
+    DefineLabelFields(set, choice);
     set.AddAggregate(QStringLiteral("NRSEQETIQMAX"), QStringLiteral("MAX(NRSEQETIQ)"));
     set.AddAggregate(QStringLiteral("QTACUMULADA"), QString::fromLatin1(kLabelWeightSum));
     set.AggregatesActive = true;
@@ -148,11 +148,11 @@ void DefineInsEtiqueta(TClientDataSet& set)
 
 void DefineEtiquetaDesmembra(TClientDataSet& set)
 {
-    TLabelFieldsSpec spec;
-    spec.first = 2;
-    spec.visible = {QStringLiteral("QTETIQPROD"), QStringLiteral("VRPESOETIQ")};
-    spec.weightFormat = "#####0.000";
-    DefineLabelFields(set, spec);
+    TLabelFieldChoice choice;
+    choice.first = 2;
+    choice.visible = {QStringLiteral("QTETIQPROD"), QStringLiteral("VRPESOETIQ")};
+    choice.weightFormat = "#####0.000";
+    DefineLabelFields(set, choice);
     TAggregateField* total = set.AddAggregate(QStringLiteral("QTACUMULADA"), QString::fromLatin1(kLabelWeightSum));
     total->Alignment = TAlignment::Right;
     set.AggregatesActive = true;
