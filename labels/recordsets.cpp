@@ -76,7 +76,7 @@ void DefineChangeBuffer(TClientDataSet& set, const char* weightFormat)
 {
     TLabelFieldChoice choice;
     choice.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
-                    QStringLiteral("CDCODBARRAETIQ")};
+                      QStringLiteral("CDCODBARRAETIQ")};
     choice.weightFormat = weightFormat;
     DefineLabelFields(set, choice);
     set.AddIndex(QStringLiteral("cdsInsEtiquetaIndex1"), QString::fromLatin1(kSplitIndexFields));
