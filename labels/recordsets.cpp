@@ -125,7 +125,7 @@ void DefineEtiquetaConsulta(TClientDataSet& set)
     TLabelFieldChoice choice;
     choice.last = 12;
     choice.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
-                    QStringLiteral("CDCODBARRAETIQ"), QStringLiteral("NRPEDEXOL")};
+                      QStringLiteral("CDCODBARRAETIQ"), QStringLiteral("NRPEDEXOL")};
     choice.weightFormat = "#####0.000#######";
     DefineLabelFields(set, choice);
     set.AddAggregate(QStringLiteral("NRSEQETIQMAX"), QStringLiteral("MAX(NRSEQETIQ)"));
