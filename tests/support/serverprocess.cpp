@@ -1,5 +1,6 @@
 #include "serverprocess.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,9 +17,10 @@ TServerProcess::~TServerProcess()
 
 QString TServerProcess::Executable()
 {
+    // Test programs are built next to the server, so their own folder is the fallback.
     QString dir = qEnvironmentVariable("EST_BIN_DIR");
     if (dir.isEmpty())
-        dir = QDir::currentPath();
+        dir = QCoreApplication::applicationDirPath();
     return dir + QStringLiteral("/est99000-server");
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Runs est99000-server (from $EST_BIN_DIR) as a child process on a port chosen at run time:
+// Runs est99000-server (from $EST_BIN_DIR, else the test program's own folder) as a child process on a port chosen at run time:
 // Start() passes "--port 0" and the given arguments, waits for the "listening on ADDR:PORT" line
 // and returns true with Port() set, or false with Error() holding what the server printed.
 // Standard error goes to a file (Log() reads it), so a busy server never blocks on its log.
