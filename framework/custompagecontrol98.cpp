@@ -50,8 +50,9 @@ void TCustomPageControl98::CurrentChanged(int index)
 {
     if (settingFromCode_ || index == shown_)
         return;
-    bool allow = true;
-    if (OnChanging && !RunGuarded([&] { OnChanging(this, allow); }, this))
+    // A disabled page cannot be reached by the person, whatever asked for it.
+    bool allow = index < 0 || isTabEnabled(index);
+    if (allow && OnChanging && !RunGuarded([&] { OnChanging(this, allow); }, this))
         allow = false;
     if (!allow) {
         settingFromCode_ = true;

@@ -73,7 +73,7 @@ void TDBGrid::Bind()
     links_ << connect(source, &TDataSource::layoutChanged, this, &TDBGrid::Rebuild);
     links_ << connect(source, &TDataSource::dataSetScrolled, this, [this] { Refresh(); });
     links_ << connect(source, &TDataSource::recordChanged, this, [this] { Refresh(); });
-    links_ << connect(source, &TDataSource::dataChanged, this, &TDBGrid::FieldChanged);
+    links_ << connect(source, &TDataSource::dataChanged, this, &TDBGrid::FieldTyped);
     links_ << connect(source, &TDataSource::stateChanged, this, &TDBGrid::StateChanged);
     links_ << connect(source, &QObject::destroyed, this, [this] {
         links_.clear();
@@ -204,11 +204,11 @@ void TDBGrid::StateChanged()
     Refresh();
 }
 
-void TDBGrid::FieldChanged(TField* field)
+void TDBGrid::FieldTyped(TField* field)
 {
+    // Repaints come with recordChanged and dataSetChanged; this only notes typing into a new row.
     if (field && !inNewRecord_ && dataSource_ && dataSource_->State() == TDataSetState::Insert)
         insertTouched_ = true;
-    Refresh();
 }
 
 void TDBGrid::ApplyWidths()
@@ -325,6 +325,9 @@ void TDBGrid::DeleteCurrentRow()
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
+    const QModelIndex under = indexAt(event->position().toPoint());
+    if (under.isValid() && under.row() != currentIndex().row())
+        setCurrentIndex(under);
     if (OnDblClick)
         RunGuarded([this] { OnDblClick(this); }, this);
 }

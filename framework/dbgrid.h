@@ -107,7 +107,7 @@ private:
     void ApplyWidths();
     void DeleteCurrentRow();
     void StateChanged();
-    void FieldChanged(TField* field);
+    void FieldTyped(TField* field);
 
     QPointer<TDataSource> dataSource_;
     QList<QMetaObject::Connection> links_;

@@ -18,6 +18,9 @@ int VirtualKeyFromQt(int qtKey)
     case Qt::Key_Down: return VK::Down;
     case Qt::Key_Insert: return VK::Insert;
     case Qt::Key_Delete: return VK::Delete;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
     default: break;
     }
     if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
