@@ -31,10 +31,11 @@ struct SortKey {
     TFieldType type;
 };
 
+// The cell's value when it holds a T (checked inline: these run inside sorts and key lookups).
 template <typename T>
 const T* CellAs(const QVariant& v)
 {
-    return v.metaType() == QMetaType::fromType<T>() ? static_cast<const T*>(v.constData()) : nullptr;
+    return v.data_ptr().typeInterface() == QMetaType::fromType<T>().iface() ? static_cast<const T*>(v.constData()) : nullptr;
 }
 
 // Orders two cells of one column. A text column holds only QString or null, a number column only
@@ -96,8 +97,10 @@ size_t qHash(const CellKey& key, size_t seed = 0)
     if (!key.ci)
         return qHash(key.text, seed);
     QVarLengthArray<char16_t, 64> folded(key.text.size());
-    for (qsizetype i = 0; i < key.text.size(); ++i)
-        folded[i] = key.text.at(i).toCaseFolded().unicode();
+    for (qsizetype i = 0; i < key.text.size(); ++i) {
+        const char16_t c = key.text.at(i).unicode();
+        folded[i] = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
+    }
     return qHash(QStringView(folded.constData(), folded.size()), seed);
 }
 
@@ -137,9 +140,10 @@ bool SameKind(TFieldType a, TPacketFieldType b)
 // The key of a text cell; false for null.
 bool HashKey(const QVariant& value, bool caseInsensitive, CellKey& key)
 {
-    if (value.metaType() != QMetaType::fromType<QString>())
+    const QString* text = CellAs<QString>(value);
+    if (!text)
         return false;
-    key.text = *static_cast<const QString*>(value.constData());
+    key.text = *text;
     key.ci = caseInsensitive;
     return true;
 }
@@ -195,13 +199,14 @@ struct TClientDataSet::Impl {
     QString filterText;
     bool filtered = false;
     std::shared_ptr<TFilterExpression> filter;
-    QHash<QString, std::shared_ptr<TFilterExpression>> filterCache;
+    QHash<QString, std::shared_ptr<TFilterExpression>> filterCache[2];  // exact, ignoring case
 
     QString indexFieldNames;
     QString indexName;
     std::vector<SortKey> sortKeys;
 
     QHash<int, QHash<CellKey, Bucket>> hashes;  // key: slot * 2 + caseInsensitive
+    QHash<int, qsizetype> hashSizes;            // their sizes when last dropped: a refilled set grows back
 
     std::vector<ChangeEntry> log;
     int liveChanges = 0;
@@ -232,6 +237,8 @@ struct TClientDataSet::Impl {
         view.clear();
         log.clear();
         liveChanges = 0;
+        for (auto h = hashes.cbegin(); h != hashes.cend(); ++h)
+            hashSizes[h.key()] = std::max(hashSizes.value(h.key()), h->size());
         hashes.clear();
         cur = -1;
         bof = eof = true;
@@ -276,7 +283,7 @@ struct TClientDataSet::Impl {
         auto h = hashes.find(key);
         if (h == hashes.end()) {
             h = hashes.insert(key, {});
-            h->reserve(qsizetype(all.size()));
+            h->reserve(std::max(qsizetype(all.size()), hashSizes.value(key)));
             CellKey k;
             for (Row* r : all)
                 if (HashKey(r->values.at(slot), ci, k))
@@ -350,11 +357,15 @@ struct TClientDataSet::Impl {
                     if (Passes(*r))
                         rows.push_back(*r);
             };
-            if (smallest)
+            if (smallest && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
+                rows.assign(smallest->constData(), smallest->constData() + smallest->size());
+            } else if (smallest)
                 take(smallest->constData(), smallest->constData() + smallest->size());
             else
                 take(all.data(), all.data() + all.size());
-            if (smallest || !sortKeys.empty())
+            if (!sortKeys.empty() && rows.size() > 64)
+                SortByKeys(rows);
+            else if (smallest || !sortKeys.empty())
                 std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
         }
         view = std::move(rows);
@@ -363,6 +374,133 @@ struct TClientDataSet::Impl {
             r->viewGen = gen;
         viewDirty = false;
         aggDirty = true;
+    }
+
+    // Sorts many rows in the current order with their first keys copied beside them, so the
+    // comparisons read contiguous memory instead of following each row's cells.
+    void SortByKeys(std::vector<Row*>& rows) const
+    {
+        constexpr size_t kCached = 2;
+        struct Cell {
+            std::u16string_view text;
+            double number = 0;
+            bool null = true;
+        };
+        struct Entry {
+            Cell cells[kCached];
+            Row* row;
+        };
+        const size_t cached = std::min(kCached, sortKeys.size());
+        std::vector<Entry> entries(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            Entry& e = entries[i];
+            e.row = rows[i];
+            for (size_t k = 0; k < cached; ++k) {
+                const QVariant& v = rows[i]->values.at(sortKeys[k].slot);
+                Cell& c = e.cells[k];
+                if (const QString* t = CellAs<QString>(v)) {
+                    c.text = std::u16string_view(reinterpret_cast<const char16_t*>(t->constData()), size_t(t->size()));
+                    c.null = false;
+                } else if (const double* d = CellAs<double>(v)) {
+                    c.number = *d;
+                    c.null = false;
+                }
+            }
+        }
+        const bool generic = [&] {
+            for (size_t k = 0; k < cached; ++k)
+                if (sortKeys[k].type == TFieldType::DateTime)
+                    return true;
+            return false;
+        }();
+        if (generic) {
+            std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
+            return;
+        }
+        auto less = [&](const Entry& a, const Entry& b) {
+            for (size_t k = 0; k < cached; ++k) {
+                const Cell& x = a.cells[k];
+                const Cell& y = b.cells[k];
+                int c;
+                if (x.null || y.null)
+                    c = x.null == y.null ? 0 : (x.null ? -1 : 1);
+                else if (IsText(sortKeys[k].type))
+                    c = x.text.compare(y.text);
+                else
+                    c = x.number < y.number ? -1 : (x.number > y.number ? 1 : 0);
+                if (c != 0)
+                    return sortKeys[k].descending ? c > 0 : c < 0;
+            }
+            return Less(a.row, b.row);  // the remaining keys, then insertion order
+        };
+        // Packets usually arrive in key order and the first key often has few values (a status,
+        // a mark, an item): group by the first key, keep each group in insertion order, and sort
+        // only the groups that are not already in order.
+        std::vector<Entry> grouped;
+        if (cached > 0 && GroupByFirstKey(entries, grouped, less)) {
+            entries.swap(grouped);
+        } else if (!std::is_sorted(entries.begin(), entries.end(), less)) {
+            std::sort(entries.begin(), entries.end(), less);
+        }
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = entries[i].row;
+    }
+
+    // Distributes entries into groups of equal first key (at most 64 groups, else false), orders
+    // the groups, and sorts each group unless it already is in order.
+    template <typename Entry, typename Less>
+    static bool GroupByFirstKey(const std::vector<Entry>& entries, std::vector<Entry>& out, const Less& less)
+    {
+        constexpr size_t kMaxGroups = 64;
+        std::vector<const Entry*> heads;  // one representative per group
+        std::vector<uint8_t> groupOf(entries.size());
+        auto sameFirst = [](const Entry& a, const Entry& b) {
+            const auto& x = a.cells[0];
+            const auto& y = b.cells[0];
+            return x.null == y.null && x.text == y.text && x.number == y.number;
+        };
+        size_t last = 0;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (!heads.empty() && sameFirst(*heads[last], entries[i])) {
+                groupOf[i] = uint8_t(last);
+                continue;
+            }
+            size_t g = 0;
+            while (g < heads.size() && !sameFirst(*heads[g], entries[i]))
+                ++g;
+            if (g == heads.size()) {
+                if (heads.size() == kMaxGroups)
+                    return false;
+                heads.push_back(&entries[i]);
+            }
+            groupOf[i] = uint8_t(g);
+            last = g;
+        }
+        std::vector<size_t> order(heads.size());
+        for (size_t g = 0; g < order.size(); ++g)
+            order[g] = g;
+        // Groups differ in their first key, so comparing their first entries orders them.
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return less(*heads[a], *heads[b]); });
+        std::vector<size_t> count(heads.size(), 0);
+        for (uint8_t g : groupOf)
+            ++count[g];
+        std::vector<size_t> position(heads.size());
+        size_t at = 0;
+        for (size_t g : order) {
+            position[g] = at;
+            at += count[g];
+        }
+        out.resize(entries.size());
+        std::vector<size_t> fill = position;
+        for (size_t i = 0; i < entries.size(); ++i)
+            out[fill[groupOf[i]]++] = entries[i];
+        for (size_t g = 0; g < heads.size(); ++g) {
+            auto begin = out.begin() + std::ptrdiff_t(position[g]);
+            auto end = begin + std::ptrdiff_t(count[g]);
+            if (!std::is_sorted(begin, end, less))
+                std::sort(begin, end, less);
+        }
+        return true;
     }
 
     int PositionOf(const Row* row) const
@@ -653,8 +791,8 @@ std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& 
     if (text.trimmed().isEmpty())
         return nullptr;
     const bool ci = FilterOptions.testFlag(TFilterOption::CaseInsensitive);
-    const QString key = (ci ? QLatin1Char('i') : QLatin1Char('s')) + text;
-    if (auto hit = D.filterCache.value(key))
+    auto& cache = D.filterCache[ci ? 1 : 0];
+    if (auto hit = cache.value(text))
         return hit;
     auto resolve = [this](const QString& name, TFilterExpression::FieldRef& ref) {
         const int slot = D.SlotOf(name);
@@ -665,9 +803,9 @@ std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& 
         return true;
     };
     auto compiled = TFilterExpression::Parse(text, TFilterExpression::Mode::Filter, resolve, ci);
-    if (D.filterCache.size() > 512)
-        D.filterCache.clear();
-    D.filterCache.insert(key, compiled);
+    if (cache.size() > 4096)
+        cache.clear();
+    cache.insert(text, compiled);
     return compiled;
 }
 
@@ -1453,19 +1591,27 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
         QVariantList& row = packet.rows[r];
         if (row.size() != packet.fields.size())
             refuse(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(r + 1).arg(row.size()).arg(packet.fields.size()));
+        QVariant* cells = row.data();
         for (qsizetype c = 0; c < row.size(); ++c) {
-            QVariant& v = row[c];
-            if (!v.isValid() || v.isNull()) {
-                v = QVariant();
+            QVariant& v = cells[c];
+            if (!v.data_ptr().typeInterface())
+                continue;  // null
+            const TPacketField& kind = kinds[size_t(c)];
+            if (IsText(FieldType(kind.type))) {
+                const QString* text = CellAs<QString>(v);
+                if (!text)
+                    refuse(QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name));
+                if (text->size() > kind.width)
+                    refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
+                               .arg(r + 1).arg(kind.name, *text).arg(kind.width));
                 continue;
             }
-            const TPacketField& kind = kinds[size_t(c)];
+            if (FieldType(kind.type) == TFieldType::Float && CellAs<double>(v))
+                continue;
             const int t = v.typeId();
             switch (FieldType(kind.type)) {
             case TFieldType::String:
             case TFieldType::FixedString: {
-                if (t != QMetaType::QString)
-                    refuse(QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name));
                 const QString& text = *static_cast<const QString*>(v.constData());
                 if (text.size() > kind.width)
                     refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
@@ -1487,7 +1633,7 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
             }
         }
     }
-    // Fields named in the filter, the sort order and the aggregates must still be there.
+    // A set without fields takes the packet's columns.
     if (defineFields) {
         for (qsizetype c = 0; c < packet.fields.size(); ++c) {
             const TPacketField& pf = packet.fields.at(c);

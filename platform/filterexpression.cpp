@@ -452,22 +452,24 @@ bool ContainsAggregate(const Node* n)
     return n->kind == Kind::Agg || ContainsAggregate(n->a.get()) || ContainsAggregate(n->b.get());
 }
 
-void CollectKeyTerms(const Node* n, QList<TFilterExpression::KeyTerm>& out)
+// Collects the FIELD = 'text' terms of an AND chain; returns whether the chain holds nothing else.
+bool CollectKeyTerms(const Node* n, QList<TFilterExpression::KeyTerm>& out)
 {
     if (n->kind == Kind::And) {
-        CollectKeyTerms(n->a.get(), out);
-        CollectKeyTerms(n->b.get(), out);
-        return;
+        const bool left = CollectKeyTerms(n->a.get(), out);
+        const bool right = CollectKeyTerms(n->b.get(), out);
+        return left && right;
     }
     if (n->kind != Kind::Eq)
-        return;
+        return false;
     const Node* field = n->a->kind == Kind::Field ? n->a.get() : n->b.get();
     const Node* constant = n->a->kind == Kind::Field ? n->b.get() : n->a.get();
     if (field->kind != Kind::Field || constant->kind != Kind::Const || constant->value.typeId() != QMetaType::QString)
-        return;
+        return false;
     if (field->fieldType != TFieldType::String && field->fieldType != TFieldType::FixedString)
-        return;
+        return false;
     out.append({field->slot, constant->value.toString()});
+    return true;
 }
 
 QVariant Number(double v) { return QVariant(v); }
@@ -622,7 +624,7 @@ std::shared_ptr<TFilterExpression> TFilterExpression::Parse(const QString& text,
     if (mode == Mode::Filter) {
         if (!IsLogical(e->root_->kind))
             parser.Fail(QStringLiteral("a expressão não é uma condição"));
-        CollectKeyTerms(e->root_.get(), e->keyTerms_);
+        e->keyTermsOnly_ = CollectKeyTerms(e->root_.get(), e->keyTerms_);
         return e;
     }
     if (!ContainsAggregate(e->root_.get()))

@@ -36,6 +36,8 @@ public:
     bool Matches(const QVariantList& row) const;
     QVariant Aggregate(qsizetype count, const std::function<const QVariantList&(qsizetype)>& rowAt) const;
     const QList<KeyTerm>& KeyTerms() const { return keyTerms_; }
+    // True when the condition is nothing but its key terms joined by AND.
+    bool IsKeyTermsOnly() const { return keyTermsOnly_; }
     bool CaseInsensitive() const { return caseInsensitive_; }
     // The kind of an aggregate's result: text for MAX/MIN of a text field, else a number.
     TFieldType ResultType() const { return resultType_; }
@@ -52,5 +54,6 @@ private:
     std::unique_ptr<Node> root_;
     QList<KeyTerm> keyTerms_;
     bool caseInsensitive_ = false;
+    bool keyTermsOnly_ = false;
     TFieldType resultType_ = TFieldType::Float;
 };

@@ -111,7 +111,7 @@ QDateTime ParseDateTime(const QString& text)
     return dt;
 }
 
-QVariant ValueFromJson(const TPacketField& field, const QJsonValue& value, qsizetype row)
+QVariant ValueFromJson(const TPacketField& field, const QJsonValueConstRef value, qsizetype row)
 {
     if (value.isNull())
         return QVariant();
@@ -124,7 +124,7 @@ QVariant ValueFromJson(const TPacketField& field, const QJsonValue& value, qsize
         if (text.size() > field.width)
             Refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
                        .arg(row + 1).arg(field.name, text).arg(field.width));
-        return text;
+        return QVariant(std::move(text));
     }
     case TPacketFieldType::Float:
         if (!value.isDouble())
@@ -140,7 +140,8 @@ QVariant ValueFromJson(const TPacketField& field, const QJsonValue& value, qsize
     return QVariant();
 }
 
-QVariantList RowFromJson(const QList<TPacketField>& fields, const QJsonValue& value, qsizetype row)
+template <typename JsonValue>  // QJsonValue or QJsonValueConstRef
+QVariantList RowFromJson(const QList<TPacketField>& fields, const JsonValue& value, qsizetype row)
 {
     if (!value.isArray())
         Refuse(QStringLiteral("a linha %1 não é uma lista").arg(row + 1));
@@ -149,8 +150,9 @@ QVariantList RowFromJson(const QList<TPacketField>& fields, const QJsonValue& va
         Refuse(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(row + 1).arg(array.size()).arg(fields.size()));
     QVariantList out;
     out.reserve(fields.size());
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        out.append(ValueFromJson(fields.at(i), array.at(i), row));
+    const TPacketField* field = fields.constData();
+    for (auto it = array.constBegin(); it != array.constEnd(); ++it, ++field)
+        out.emplaceBack(ValueFromJson(*field, *it, row));
     return out;
 }
 
@@ -200,8 +202,9 @@ TDataPacket DataPacketFromJson(const QJsonObject& json)
         Refuse(QStringLiteral("\"rows\" ausente ou não é uma lista"));
     const QJsonArray rows = rowsValue.toArray();
     packet.rows.reserve(rows.size());
-    for (qsizetype r = 0; r < rows.size(); ++r)
-        packet.rows.append(RowFromJson(packet.fields, rows.at(r), r));
+    qsizetype r = 0;
+    for (auto it = rows.constBegin(); it != rows.constEnd(); ++it, ++r)
+        packet.rows.emplaceBack(RowFromJson(packet.fields, *it, r));
     return packet;
 }
 
