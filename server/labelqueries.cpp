@@ -126,31 +126,35 @@ TDataPacket TLabelQueries::Invoices(const TInvoiceFilter& filter)
     return packet;
 }
 
-TDataPacket TLabelQueries::Items(const QString& branch, const QString& entryNumber)
+// One packet of an invoice's rows: the statement selects the fields after IDCHECK ("U").
+static TDataPacket InvoiceRows(TDatabase& database, const QList<TPacketField>& fields, const QString& sql,
+                               const QString& branch, const QString& entryNumber)
 {
-    TSqlStatement q(database_.Connection(),
-                    QStringLiteral("SELECT i.CDFILIAL, i.NRLANCTONF, p.CDPRODUTO, p.CDARVPROD, p.NMPRODUTO,"
-                                   " p.SGUNIDADE, i.LOTESUBLOTE, i.QTITEMPROD, i.NRSEQITPROD, i.DTVALILOTE,"
-                                   " i.NRPEDEXOL"
-                                   " FROM ITEMNOTAFISCAL i JOIN PRODUTO p ON p.CDPRODUTO = i.CDPRODUTO"
-                                   " WHERE i.CDFILIAL = :fil AND i.NRLANCTONF = :lanc ORDER BY i.NRSEQITPROD"));
+    TSqlStatement q(database.Connection(), sql);
     q.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entryNumber).Exec();
     TDataPacket packet;
-    packet.fields = ItemFields();
+    packet.fields = fields;
     packet.rows = ReadRows(q, packet.fields, 1, {QStringLiteral("U")});
     return packet;
 }
 
+TDataPacket TLabelQueries::Items(const QString& branch, const QString& entryNumber)
+{
+    return InvoiceRows(database_, ItemFields(),
+                       QStringLiteral("SELECT i.CDFILIAL, i.NRLANCTONF, p.CDPRODUTO, p.CDARVPROD, p.NMPRODUTO,"
+                                      " p.SGUNIDADE, i.LOTESUBLOTE, i.QTITEMPROD, i.NRSEQITPROD, i.DTVALILOTE,"
+                                      " i.NRPEDEXOL"
+                                      " FROM ITEMNOTAFISCAL i JOIN PRODUTO p ON p.CDPRODUTO = i.CDPRODUTO"
+                                      " WHERE i.CDFILIAL = :fil AND i.NRLANCTONF = :lanc ORDER BY i.NRSEQITPROD"),
+                       branch, entryNumber);
+}
+
 TDataPacket TLabelQueries::Labels(const QString& branch, const QString& entryNumber)
 {
-    TSqlStatement q(database_.Connection(),
-                    QStringLiteral("SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD, NRSEQETIQ, CDPRODUTO, QTETIQPROD,"
-                                   " VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ, CDCODBARRAETIQ, NRPEDEXOL"
-                                   " FROM ETIQUETA WHERE CDFILIAL = :fil AND NRLANCTONF = :lanc"
-                                   " ORDER BY NRSEQITPROD, LENGTH(NRSEQETIQ), NRSEQETIQ"));
-    q.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entryNumber).Exec();
-    TDataPacket packet;
-    packet.fields = LabelFields();
-    packet.rows = ReadRows(q, packet.fields, 1, {QStringLiteral("U")});
-    return packet;
+    return InvoiceRows(database_, LabelFields(),
+                       QStringLiteral("SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD, NRSEQETIQ, CDPRODUTO, QTETIQPROD,"
+                                      " VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ, CDCODBARRAETIQ, NRPEDEXOL"
+                                      " FROM ETIQUETA WHERE CDFILIAL = :fil AND NRLANCTONF = :lanc"
+                                      " ORDER BY NRSEQITPROD, LENGTH(NRSEQETIQ), NRSEQETIQ"),
+                       branch, entryNumber);
 }

@@ -15,14 +15,13 @@
 
 namespace {
 
-class ConcurrentChange : public testing::TestWithParam<TDbKind> {
+class ConcurrentChange : public DatabaseTest {
 protected:
     void SetUp() override
     {
-        db_ = MakeTestDatabase(GetParam());
-        if (!db_.skipReason.isEmpty())
-            GTEST_SKIP() << db_.skipReason.toStdString();
-        ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
+        DatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         db_.database->Discard();
         ASSERT_TRUE(server_.Start({QStringLiteral("--database"), db_.connection, QStringLiteral("--threads"), QStringLiteral("16")}))
             << server_.Error().toStdString();
@@ -46,14 +45,6 @@ protected:
         return replies;
     }
 
-    qint64 Count(const QString& sql)
-    {
-        TSqlStatement q(db_.database->Connection(), sql);
-        q.Exec();
-        return q.Next() ? q.Value(0).toLongLong() : -1;
-    }
-
-    TTestDatabase db_;
     TServerProcess server_;
 };
 

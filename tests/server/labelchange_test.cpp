@@ -12,14 +12,13 @@
 
 namespace {
 
-class LabelChange : public testing::TestWithParam<TDbKind> {
+class LabelChange : public DatabaseTest {
 protected:
     void SetUp() override
     {
-        db_ = MakeTestDatabase(GetParam());
-        if (!db_.skipReason.isEmpty())
-            GTEST_SKIP() << db_.skipReason.toStdString();
-        ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
+        DatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
     }
 
@@ -83,7 +82,6 @@ protected:
         return n;
     }
 
-    TTestDatabase db_;
     std::unique_ptr<TRpcDispatcher> dispatcher_;
 };
 

@@ -18,14 +18,13 @@ double DayNumber(const QDate& d)
     return double(QDate(1899, 12, 30).daysTo(d));
 }
 
-class LabelSearch : public testing::TestWithParam<TDbKind> {
+class LabelSearch : public DatabaseTest {
 protected:
     void SetUp() override
     {
-        db_ = MakeTestDatabase(GetParam());
-        if (!db_.skipReason.isEmpty())
-            GTEST_SKIP() << db_.skipReason.toStdString();
-        ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
+        DatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
     }
 
@@ -57,13 +56,6 @@ protected:
         return keys;
     }
 
-    qint64 Count(const QString& sql)
-    {
-        TSqlStatement q(db_.database->Connection(), sql);
-        q.Exec();
-        return q.Next() ? q.Value(0).toLongLong() : -1;
-    }
-
     static TSearch All()
     {
         TSearch s;
@@ -71,7 +63,6 @@ protected:
         return s;
     }
 
-    TTestDatabase db_;
     std::unique_ptr<TRpcDispatcher> dispatcher_;
 };
 

@@ -11,16 +11,8 @@
 
 namespace {
 
-class Schema : public testing::TestWithParam<TDbKind> {
+class Schema : public DatabaseTest {
 protected:
-    void SetUp() override
-    {
-        db_ = MakeTestDatabase(GetParam());
-        if (!db_.skipReason.isEmpty())
-            GTEST_SKIP() << db_.skipReason.toStdString();
-        ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
-    }
-
     QStringList Rows(const QString& sql, int columns = 1)
     {
         TSqlStatement q(db_.database->Connection(), sql);
@@ -34,8 +26,6 @@ protected:
         }
         return rows;
     }
-
-    TTestDatabase db_;
 };
 
 TEST_P(Schema, MigrationsRunOnceAndKeepTheData)

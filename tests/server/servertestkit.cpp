@@ -3,6 +3,7 @@
 #include "server/demodata.h"
 #include "server/labelqueries.h"
 #include "server/migrations.h"
+#include "server/sqlstatement.h"
 #include "support/pgcluster.h"
 
 #include <QAtomicInt>
@@ -172,4 +173,19 @@ QString ReplyText(const QJsonObject& reply)
 QString DemoBarcode(int item, int seq)
 {
     return QStringLiteral("00010000000001%1%2").arg(item, 4, 10, QLatin1Char('0')).arg(seq, 5, 10, QLatin1Char('0'));
+}
+
+void DatabaseTest::SetUp()
+{
+    db_ = MakeTestDatabase(GetParam());
+    if (!db_.skipReason.isEmpty())
+        GTEST_SKIP() << db_.skipReason.toStdString();
+    ASSERT_TRUE(db_.error.isEmpty()) << db_.error.toStdString();
+}
+
+qint64 DatabaseTest::Count(const QString& sql)
+{
+    TSqlStatement q(db_.database->Connection(), sql);
+    q.Exec();
+    return q.Next() ? q.Value(0).toLongLong() : -1;
 }

@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 enum class TDbKind { SQLite, PostgreSQL };
@@ -29,6 +31,16 @@ struct TTestDatabase {
 TTestDatabase MakeTestDatabase(TDbKind kind, bool demo = true);
 void StopTestCluster();                         // stops the shared cluster (data kept)
 bool StartTestCluster();                        // starts it again on the same port
+
+// Base of the test suites that run once per database kind: SetUp() makes a fresh database with
+// demo data, skipping (and saying why) where PostgreSQL is not installed. Subclasses that add
+// their own SetUp call this one first and return when IsSkipped() or HasFatalFailure().
+class DatabaseTest : public testing::TestWithParam<TDbKind> {
+protected:
+    void SetUp() override;
+    qint64 Count(const QString& sql);   // the first column of the first row of a query
+    TTestDatabase db_;
+};
 
 // Tagged values as the client sends them.
 QJsonObject Str(const QString& value, bool byRef = false);
