@@ -357,7 +357,9 @@ struct TClientDataSet::Impl {
                     if (Passes(*r))
                         rows.push_back(*r);
             };
-            if (smallest && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
+            if (!filtered || !filter) {
+                rows = all;
+            } else if (smallest && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
                 rows.assign(smallest->constData(), smallest->constData() + smallest->size());
             } else if (smallest)
                 take(smallest->constData(), smallest->constData() + smallest->size());
@@ -383,6 +385,7 @@ struct TClientDataSet::Impl {
         constexpr size_t kCached = 2;
         struct Cell {
             std::u16string_view text;
+            quint64 head = 0;  // the first four code units, for comparing without reading the text
             double number = 0;
             bool null = true;
         };
@@ -400,6 +403,8 @@ struct TClientDataSet::Impl {
                 Cell& c = e.cells[k];
                 if (const QString* t = CellAs<QString>(v)) {
                     c.text = std::u16string_view(reinterpret_cast<const char16_t*>(t->constData()), size_t(t->size()));
+                    for (size_t u = 0; u < 4; ++u)
+                        c.head = (c.head << 16) | (u < c.text.size() ? c.text[u] : 0);
                     c.null = false;
                 } else if (const double* d = CellAs<double>(v)) {
                     c.number = *d;
@@ -425,7 +430,9 @@ struct TClientDataSet::Impl {
                 if (x.null || y.null)
                     c = x.null == y.null ? 0 : (x.null ? -1 : 1);
                 else if (IsText(sortKeys[k].type))
-                    c = x.text.compare(y.text);
+                    c = x.head != y.head ? (x.head < y.head ? -1 : 1)
+                                         : (x.text.size() <= 4 && y.text.size() <= 4 ? int(x.text.size()) - int(y.text.size())
+                                                                                      : x.text.compare(y.text));
                 else
                     c = x.number < y.number ? -1 : (x.number > y.number ? 1 : 0);
                 if (c != 0)
@@ -457,7 +464,8 @@ struct TClientDataSet::Impl {
         auto sameFirst = [](const Entry& a, const Entry& b) {
             const auto& x = a.cells[0];
             const auto& y = b.cells[0];
-            return x.null == y.null && x.text == y.text && x.number == y.number;
+            return x.null == y.null && x.head == y.head && x.number == y.number &&
+                   (x.text.size() <= 4 ? x.text.size() == y.text.size() : x.text == y.text);
         };
         size_t last = 0;
         for (size_t i = 0; i < entries.size(); ++i) {
