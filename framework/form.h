@@ -54,6 +54,8 @@ public:
     void SetFixedBorder(bool fixed);
 
     QMdiSubWindow* SubWindow() const { return sub_; }
+    // The control of this screen that has (or last had) the focus; nullptr when none.
+    QWidget* ActiveControl() const { return focusWidget(); }
 
     static void SetMainArea(QMdiArea* area);
     static QMdiArea* MainArea();

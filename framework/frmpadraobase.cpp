@@ -36,6 +36,7 @@ TfrmPadraoBase::TfrmPadraoBase(QWidget* owner)
     panMenu->setFixedHeight(kMenuHeight);
     panMenu->setFrameShape(QFrame::StyledPanel);
     auto* bar = new QHBoxLayout(panMenu);
+    bar_ = bar;
     bar->setContentsMargins(2, 1, 6, 1);
     bar->setSpacing(1);
 
@@ -208,6 +209,12 @@ void TfrmPadraoBase::AddBottomPanel(QWidget* panel)
     // Before the footer, after the main area and the bottom panels added earlier.
     layout_->insertWidget(layout_->count() - 1, panel);
     ++bottomPanels_;
+}
+
+void TfrmPadraoBase::AddCommandButton(TSpeedButton* button)
+{
+    button->setParent(panMenu);
+    bar_->insertWidget(bar_->count() - 2, button);  // before the stretch and the screen code
 }
 
 QList<TSpeedButton*> TfrmPadraoBase::CommandButtons() const

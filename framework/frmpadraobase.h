@@ -35,6 +35,7 @@
 #include <QLabel>
 
 class QMenuBar;
+class QHBoxLayout;
 class QVBoxLayout;
 
 class TfrmPadraoBase : public TForm {
@@ -56,6 +57,8 @@ public:
 
     void AddTopPanel(QWidget* panel);
     void AddBottomPanel(QWidget* panel);
+    // Puts a screen's own button on the command bar, after the base's buttons.
+    void AddCommandButton(TSpeedButton* button);
     // The buttons of the command bar and the entries of the menu bar, in their order.
     QList<TSpeedButton*> CommandButtons() const;
     QList<QAction*> CommandMenuItems() const;
@@ -103,6 +106,7 @@ private:
     void Navigate(int step);
 
     QVBoxLayout* layout_;
+    QHBoxLayout* bar_;
     int topPanels_ = 0;
     int bottomPanels_ = 0;
     QList<TSpeedButton*> buttons_;

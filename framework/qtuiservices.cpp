@@ -18,6 +18,23 @@ QWidget* Owner(QWidget* owner)
     return owner ? owner->window() : QApplication::activeWindow();
 }
 
+// The progress window lives until the application closes down; widgets must go before it does.
+QPointer<TProgressWindow> progressWindow;
+
+void DropProgressWindow()
+{
+    delete progressWindow.data();
+}
+
+TProgressWindow* ProgressWindow()
+{
+    if (!progressWindow) {
+        progressWindow = new TProgressWindow;
+        qAddPostRoutine(DropProgressWindow);
+    }
+    return progressWindow;
+}
+
 } // namespace
 
 TQtUiServices::TQtUiServices() = default;
@@ -50,20 +67,19 @@ void TQtUiServices::Error(QWidget* owner, const QString& text)
 
 void TQtUiServices::ShowProgress(QWidget* owner, int kind, const QString& caption)
 {
-    if (!progress_)
-        progress_ = std::make_unique<TProgressWindow>();
-    if (!progress_->isVisible()) {
+    TProgressWindow* progress = ProgressWindow();
+    if (!progress->isVisible()) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         cursorSet_ = true;
     }
-    progress_->Present(owner, kind, caption);
+    progress->Present(owner, kind, caption);
 }
 
 void TQtUiServices::HideProgress()
 {
-    if (!progress_ || !progress_->isVisible())
+    if (!progressWindow || !progressWindow->isVisible())
         return;
-    progress_->hide();
+    progressWindow->hide();
     if (cursorSet_)
         QApplication::restoreOverrideCursor();
     cursorSet_ = false;

@@ -5,10 +5,6 @@
 
 #include "framework/uiservices.h"
 
-#include <memory>
-
-class TProgressWindow;
-
 class TQtUiServices : public TUiServices {
 public:
     TQtUiServices();
@@ -24,6 +20,5 @@ public:
     int ShowModal(TForm* form) override;
 
 private:
-    std::unique_ptr<TProgressWindow> progress_;
     bool cursorSet_ = false;
 };

@@ -24,9 +24,7 @@ protected:
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(date);
         layout->addWidget(other);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ShowActive(window);
     }
 
     void Type(const QString& text)

@@ -31,9 +31,7 @@ protected:
         layout->addWidget(grid);
         layout->addWidget(other);
         window.resize(400, 300);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ShowActive(window);
         grid->setFocus();
     }
 

@@ -5,6 +5,9 @@
 #include "framework/recordinguiservices.h"
 #include "platform/clientdataset.h"
 
+#include <QTest>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -48,4 +51,12 @@ inline QList<QStringList> NumberedRows(int count)
     for (int i = 1; i <= count; ++i)
         rows.append({QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("Item %1").arg(i), QStringLiteral("A")});
     return rows;
+}
+
+// Shows a window and waits until it is active, so focus moves inside it as a person's would.
+inline void ShowActive(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }

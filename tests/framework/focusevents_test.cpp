@@ -42,9 +42,7 @@ protected:
             };
             events->OnExit = [this, w](QObject*) { log.append(QStringLiteral("exit ") + w->objectName()); };
         }
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ShowActive(window);
         edtNota->setFocus();
         log.clear();
     }
