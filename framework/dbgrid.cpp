@@ -211,12 +211,20 @@ void TDBGrid::FieldTyped(TField* field)
         insertTouched_ = true;
 }
 
+int TDBGrid::DefaultWidth(const TColumn* column) const
+{
+    // As wide as the field's text (or its title) in average characters, within sensible bounds.
+    const TField* field = column->Field();
+    const int chars = qMax(field && field->Size() > 0 ? field->Size() : 10, int(column->TitleText().size()));
+    return qBound(40, chars * fontMetrics().averageCharWidth() + 8, 320);
+}
+
 void TDBGrid::ApplyWidths()
 {
     applyingWidths_ = true;
     for (int i = 0; i < columns_.size(); ++i) {
         const int width = columns_.at(i)->Width;
-        horizontalHeader()->resizeSection(i, width > 0 ? width : horizontalHeader()->defaultSectionSize());
+        horizontalHeader()->resizeSection(i, width > 0 ? width : DefaultWidth(columns_.at(i)));
     }
     applyingWidths_ = false;
 }

@@ -60,7 +60,7 @@ public:
     TDataSource* DataSource() const { return dataSource_; }
     TClientDataSet* DataSet() const;
 
-    TColumn* AddColumn(const QString& fieldName, int width = 0, const QString& title = QString(),
+    TColumn* AddColumn(const QString& fieldName, int width = 0 /* 0: as wide as the field */, const QString& title = QString(),
                        TAlignment titleAlignment = TAlignment::Left, bool readOnly = false);
     const QList<TColumn*>& Columns() const { return columns_; }
     TColumn* Column(int index) const;
@@ -105,6 +105,7 @@ private:
     void Refresh();
     void SyncFromDataSet();
     void ApplyWidths();
+    int DefaultWidth(const TColumn* column) const;
     void DeleteCurrentRow();
     void StateChanged();
     void FieldTyped(TField* field);

@@ -67,10 +67,18 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget* owner)
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     layout_->addLayout(top);
+    // Keeps the top row at the top until the screen adds its own controls.
+    filler_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding);
+    layout_->addItem(filler_);
 }
 
 void TfrmDadosGerRel::AddClientWidget(QWidget* widget, int stretch)
 {
+    if (filler_) {
+        layout_->removeItem(filler_);
+        delete filler_;
+        filler_ = nullptr;
+    }
     layout_->addWidget(widget, stretch);
 }
 

@@ -22,6 +22,7 @@
 #include <QMenu>
 
 class QHBoxLayout;
+class QSpacerItem;
 class QVBoxLayout;
 
 class TfrmDadosGerRel : public TForm {
@@ -56,4 +57,5 @@ public:
 private:
     QVBoxLayout* layout_;
     QHBoxLayout* bar_;
+    QSpacerItem* filler_ = nullptr;
 };
