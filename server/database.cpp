@@ -199,8 +199,11 @@ EDatabaseUnavailable TDatabase::Failure(const QSqlError& error)
     const bool lost = error.type() == QSqlError::ConnectionError || code.startsWith(QLatin1String("08")) ||
                       code.startsWith(QLatin1String("57P")) || lower.contains(QLatin1String("connection")) ||
                       lower.contains(QLatin1String("unable to open")) || lower.contains(QLatin1String("server closed"));
-    if (lost)
-        return EDatabaseUnavailable(QStringLiteral("Banco de dados indisponível: não foi possível falar com o banco "
-                                                   "de dados (%1).").arg(text));
+    if (lost) {
+        EDatabaseUnavailable e(QStringLiteral("Banco de dados indisponível: não foi possível falar com o banco "
+                                              "de dados (%1).").arg(text));
+        e.connectionLost = true;
+        return e;
+    }
     return EDatabaseUnavailable(QStringLiteral("Banco de dados indisponível: %1.").arg(text));
 }

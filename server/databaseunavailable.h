@@ -12,4 +12,6 @@ public:
     using EDatabaseError::EDatabaseError;
     // True when the failure is a serialization failure or a deadlock that one retry may clear.
     bool retryable = false;
+    // True when the connection itself failed (refused, lost, closed by the database server).
+    bool connectionLost = false;
 };

@@ -208,12 +208,24 @@ TRpcDispatcher::TReply TRpcDispatcher::Handle(const QByteArray& body, const QStr
             }
         }
         TVariant value;
-        if (name == QLatin1String("GetNFEtiqueta"))
-            value = GetNFEtiqueta(database_, args);
-        else if (name == QLatin1String("GetProduto"))
-            value = GetProduto(database_, args);
-        else
+        if (name == QLatin1String("setEtiqueta")) {
             value = SetEtiqueta(database_, args, clientAddress);
+        } else {
+            // A read whose connection went away (the database server restarted since this
+            // thread's last call) is tried once more on a new connection. Changes are not:
+            // a commit whose answer was lost may have been applied.
+            for (int attempt = 0;; ++attempt) {
+                try {
+                    value = name == QLatin1String("GetNFEtiqueta") ? GetNFEtiqueta(database_, args)
+                                                                   : GetProduto(database_, args);
+                    break;
+                } catch (const EDatabaseUnavailable& e) {
+                    if (!e.connectionLost || attempt > 0)
+                        throw;
+                    database_.Discard();
+                }
+            }
+        }
         reply.body = ResultBody(id, value, ByRef(args));
         reply.outcome = value.kind() == TVariant::Kind::String && value.AsString().contains(QLatin1String("Erro: "))
                             ? QStringLiteral("recusado")

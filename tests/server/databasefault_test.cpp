@@ -65,6 +65,11 @@ TEST(DatabaseFault, PostgresqlGoneAnswersUnavailableAndTheServerReconnectsWhenIt
         << server.Error().toStdString();
     ASSERT_TRUE(RpcCall(server.Port(), Items()).contains(QStringLiteral("result")));
 
+    // Restarted between two calls: the read reconnects by itself.
+    StopTestCluster();
+    ASSERT_TRUE(StartTestCluster());
+    EXPECT_TRUE(RpcCall(server.Port(), Items()).contains(QStringLiteral("result")));
+
     StopTestCluster();
     for (const QByteArray& body : {Items(), Grouping()}) {
         const QJsonObject reply = RpcCall(server.Port(), body);
