@@ -1,12 +1,12 @@
 #include "host/clientapplication.h"
 
+#include "framework/uiservices.h"
 #include "host/mainwindow.h"
 #include "platform/errors.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QMdiArea>
-#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -15,8 +15,10 @@ TClientApplication::TClientApplication() = default;
 
 TClientApplication::~TClientApplication()
 {
-    // The module's screens live in the main window's child area: they are closed and destroyed
-    // with it, and only then does the module run its finalization.
+    // The module's screens live in the main window's child area: they are closed (each running
+    // its own closing) and destroyed with it, and only then does the module run its finalization.
+    if (window_)
+        window_->close();
     window_.reset();
     module_.Finish();
 }
@@ -89,7 +91,7 @@ void TClientApplication::ReportError(const QString& message)
         std::fprintf(stderr, "%s\n", qPrintable(message));
         return;
     }
-    QMessageBox::critical(window_.get(), QStringLiteral("Erro"), message);
+    UiServices().Error(window_.get(), message);
 }
 
 int TClientApplication::WriteScreenshot()

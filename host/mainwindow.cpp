@@ -1,9 +1,10 @@
 #include "mainwindow.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -40,4 +41,16 @@ void TMainWindow::ShowSession(const QString& branch, const QString& server, cons
 {
     statusBar()->showMessage(QStringLiteral("Filial %1  |  Servidor %2  |  Banco %3")
                                  .arg(branch, server, database));
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event)
+{
+    area_->closeAllSubWindows();
+    for (QMdiSubWindow* child : area_->subWindowList()) {
+        if (child->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
 }

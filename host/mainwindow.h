@@ -2,7 +2,8 @@
 // The client's main window: a menu bar with the module's entry "Etiquetas > Consulta/
 // Desmembramento Etiqueta", a child-window area where the module's screens open, and a status
 // bar with the session (branch, application server, host database). Choosing the menu entry
-// emits openLabelModule; the window itself knows nothing of the module library.
+// emits openLabelModule; the window itself knows nothing of the module library. Closing the
+// window closes its child windows first and stays open when one of them refuses to close.
 
 #include <QMainWindow>
 
@@ -20,6 +21,11 @@ public:
 
 signals:
     void openLabelModule();
+
+protected:
+    // Closes the child windows first, so that each screen runs its own closing (and may refuse
+    // it, which keeps the client open).
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QMdiArea* area_;

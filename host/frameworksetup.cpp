@@ -1,8 +1,10 @@
-// Fills the framework's session from the client's start-up settings.
+// Hands the client's start-up settings and its main window to the screen framework.
 
 #include "host/clientapplication.h"
 
+#include "framework/form.h"
 #include "framework/session.h"
+#include "host/mainwindow.h"
 
 void TClientApplication::ApplySession()
 {
@@ -16,4 +18,10 @@ void TClientApplication::ApplySession()
     s.DatabaseConnection = options_.database;
     s.ReportsDirectory = options_.reportsDir;
     s.ProductCodeMask = options_.productMask;
+}
+
+// Screens shown with TForm::Show open as child windows of the main window from now on.
+void TClientApplication::RegisterChildArea()
+{
+    TForm::SetMainArea(window_->ChildArea());
 }
