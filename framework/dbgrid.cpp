@@ -43,7 +43,10 @@ TDBGrid::TDBGrid(QWidget* parent, const QString& name) : QTableView(parent), mod
 TDBGrid::~TDBGrid()
 {
     Unbind();
-    qDeleteAll(columns_);
+    // The view may still ask its model for titles while it goes: it must find no column.
+    const QList<TColumn*> columns = columns_;
+    columns_.clear();
+    qDeleteAll(columns);
 }
 
 TClientDataSet* TDBGrid::DataSet() const

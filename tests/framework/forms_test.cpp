@@ -87,8 +87,8 @@ TEST_F(Forms, TheGridScreenHasTheCommandBarAndTheGridWithoutPages)
 
 TEST_F(Forms, TheBaseStateChangeFollowsEditingOfTheDataSource)
 {
-    std::unique_ptr<TfrmPadrao> form(CreateForm<TfrmPadrao>());
     auto set = MakeSet(NumberedRows(2));
+    std::unique_ptr<TfrmPadrao> form(CreateForm<TfrmPadrao>());
     form->dtsPadrao->SetDataSet(set.get());
     set->Edit();
     EXPECT_TRUE(form->sbtConfirmar->isEnabled());
