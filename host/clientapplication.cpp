@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QMdiArea>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -21,6 +20,8 @@ TClientApplication::~TClientApplication()
         window_->close();
     window_.reset();
     module_.Finish();
+    if (consoleInstalled_)
+        SetUiServices(nullptr);
 }
 
 int TClientApplication::Run(const QStringList& args)
@@ -36,6 +37,11 @@ int TClientApplication::Run(const QStringList& args)
         return 0;
     }
     ApplySession();
+    const bool screenshot = !options_.screenshotPath.isEmpty();
+    if (screenshot) {
+        SetUiServices(&console_);
+        consoleInstalled_ = true;
+    }
 
     window_ = std::make_unique<TMainWindow>();
     window_->ShowSession(options_.branch,
@@ -45,11 +51,10 @@ int TClientApplication::Run(const QStringList& args)
     QObject::connect(window_.get(), &TMainWindow::openLabelModule, [this] { OpenLabelModule(); });
     window_->show();
 
-    const bool screenshot = !options_.screenshotPath.isEmpty();
     if (options_.openModule)
         OpenLabelModule();
     if (screenshot) {
-        if (!lastError_.isEmpty())
+        if (!lastError_.isEmpty() || console_.Failed())
             return 3;
         return WriteScreenshot();
     }
@@ -86,11 +91,6 @@ void TClientApplication::OpenLabelModule()
 void TClientApplication::ReportError(const QString& message)
 {
     lastError_ = message;
-    if (!options_.screenshotPath.isEmpty()) {
-        // No one answers a dialog in screenshot mode: the message goes to stderr instead.
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-        return;
-    }
     UiServices().Error(window_.get(), message);
 }
 

@@ -6,11 +6,13 @@
 //
 // Run returns the process exit status: 0 after a normal session or a written screenshot, 2 for
 // bad options (the message and the usage text go to stderr), 3 when the module could not be
-// loaded or opened in screenshot mode, 4 when the screenshot could not be written. Outside
+// loaded or opened in screenshot mode (there every dialog is answered on stderr, see
+// TConsoleUiServices, and an error shown while opening the module counts as a failure), 4 when the screenshot could not be written. Outside
 // screenshot mode a module that cannot be loaded is reported in an error box and the client
 // stays usable without it (the menu entry tries again).
 
 #include "host/clientoptions.h"
+#include "host/consoleuiservices.h"
 #include "host/moduleloader.h"
 
 #include <QString>
@@ -37,4 +39,6 @@ private:
     std::unique_ptr<TMainWindow> window_;
     TModuleLoader module_;
     QString lastError_;
+    TConsoleUiServices console_;
+    bool consoleInstalled_ = false;
 };

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QColor>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -11,6 +12,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// A point inside the invoice grid of the query screen at its usual place, and the colour of the
+// empty child-window area.
+const QPoint kInsideQueryScreen(600, 450);
+const QColor kChildAreaGrey(0x80, 0x80, 0x80);
 
 struct TRun {
     int exitCode = -1;
@@ -64,9 +70,19 @@ TEST_F(ClientStartTest, OpenWithScreenshotWritesThePictureOfTheMainWindowWithThe
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     QImage picture(png);
     ASSERT_FALSE(picture.isNull());
-    // The main window is large enough to hold the query screen at its place.
+    // The main window is large enough to hold the query screen at its place, and the screen is
+    // drawn there over the child-window area's grey.
     EXPECT_GE(picture.width(), 1012);
     EXPECT_GE(picture.height(), 710);
+    EXPECT_NE(picture.pixelColor(kInsideQueryScreen), kChildAreaGrey);
+}
+
+TEST_F(ClientStartTest, WithoutOpenThePictureShowsTheEmptyChildArea)
+{
+    const QString png = dir_.filePath("empty.png");
+    const TRun run = Start({"--screenshot", png});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(QImage(png).pixelColor(kInsideQueryScreen), kChildAreaGrey);
 }
 
 TEST_F(ClientStartTest, MissingModuleLibraryIsReportedInPortugueseAndNoPictureIsWritten)
