@@ -86,14 +86,18 @@ TVariant GetNFEtiqueta(TDatabase& db, const QList<TVariant>& args)
     QString text[11];
     for (int i : {0, 1, 2, 3, 6, 7, 8, 9, 10})
         text[i] = TextArg(args, i, m);
-    const QDate first = DateArg(args, 4, m), last = DateArg(args, 5, m);
-
     TInvoiceFilter filter;
     filter.branches = KeyList(text[0], text[1].trimmed(), 0);
     filter.suppliers = KeyList(text[2], text[3].trimmed(), 2);
+    // Under the date flag the dates are whatever the empty date edits hold: not read at all.
     if (text[8].trimmed() != QLatin1String("T")) {
-        filter.firstDay = first;
-        filter.lastDay = last;
+        filter.firstDay = DateArg(args, 4, m);
+        filter.lastDay = DateArg(args, 5, m);
+    } else {
+        for (int i : {4, 5})
+            if (args[i].kind() == TVariant::Kind::String || args[i].kind() == TVariant::Kind::Array ||
+                args[i].kind() == TVariant::Kind::Packet || args[i].kind() == TVariant::Kind::Boolean)
+                throw TRpcError{-32602, QStringLiteral("O %1 deve ser uma data.").arg(ArgName(m, i))};
     }
     if (text[9].trimmed() != QLatin1String("T")) {
         filter.firstNumber = TInvoiceFilter::TenDigits(text[6]);

@@ -110,7 +110,9 @@ TEST_P(LabelSearch, DateRangeIsInclusiveAndIgnoredUnderTheDateFlag)
     s.lastDay = DayNumber(issued.addDays(400));
     EXPECT_FALSE(Find(s).contains(QStringLiteral("0001/0000000001")));
 
-    s.allDates = true;   // both dates empty: the dates sent are whatever the edits hold
+    // Both dates empty: the dates sent are whatever the empty edits hold, even far outside any calendar.
+    s.allDates = true;
+    s.firstDay = s.lastDay = -1e12;
     EXPECT_EQ(Find(s).size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
 }
 
