@@ -186,7 +186,10 @@ struct TClientDataSet::Impl {
     int cur = -1;
     bool bof = true;
     bool eof = true;
-    bool leftView = false;   // the last post took the current row out of the view
+    // The last post took the current row out of the view and the cursor already stands on its
+    // successor: the next Next stays there, so a walk that edits rows out of the filter visits all.
+    // Any other cursor move or edit forgets it.
+    bool leftView = false;
     bool leftAtEnd = false;  // ... and it was the last visible row
 
     QVariantList buffer;  // the row being edited or inserted
@@ -242,6 +245,7 @@ struct TClientDataSet::Impl {
         hashes.clear();
         cur = -1;
         bof = eof = true;
+        leftView = leftAtEnd = false;
         viewDirty = false;
         aggDirty = true;
     }
@@ -255,6 +259,19 @@ struct TClientDataSet::Impl {
             if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
                 return f->Index();
         return -1;
+    }
+
+    // Resolves the declared fields that expressions name; undeclared packet columns stay unreachable.
+    TFilterExpression::Resolver Resolver() const
+    {
+        return [this](const QString& name, TFilterExpression::FieldRef& ref) {
+            const int slot = SlotOf(name);
+            if (slot < 0)
+                return false;
+            ref.slot = slot;
+            ref.type = fields[size_t(slot)]->DataType();
+            return true;
+        };
     }
 
     int RequireSlot(const QString& name) const
@@ -332,10 +349,8 @@ struct TClientDataSet::Impl {
         }
     }
 
-    void RebuildView(bool caseInsensitiveOption)
+    void RebuildView()
     {
-        if (filtered && filter && filter->CaseInsensitive() != caseInsensitiveOption)
-            viewDirty = true;  // caller recompiles before coming here
         std::vector<Row*> rows;
         const Bucket* smallest = nullptr;
         bool noneCanPass = false;
@@ -715,7 +730,7 @@ void TClientDataSet::EnsureView() const
     const bool ci = FilterOptions.testFlag(TFilterOption::CaseInsensitive);
     if (D.filtered && D.filter && D.filter->CaseInsensitive() != ci)
         D.filter = CompileFilter(D.filterText);
-    D.RebuildView(ci);
+    D.RebuildView();
     D.cur = D.view.empty() ? -1 : 0;
     D.bof = true;
     D.eof = D.view.empty();
@@ -802,15 +817,7 @@ std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& 
     auto& cache = D.filterCache[ci ? 1 : 0];
     if (auto hit = cache.value(text))
         return hit;
-    auto resolve = [this](const QString& name, TFilterExpression::FieldRef& ref) {
-        const int slot = D.SlotOf(name);
-        if (slot < 0)
-            return false;
-        ref.slot = slot;
-        ref.type = D.fields[slot]->DataType();
-        return true;
-    };
-    auto compiled = TFilterExpression::Parse(text, TFilterExpression::Mode::Filter, resolve, ci);
+    auto compiled = TFilterExpression::Parse(text, TFilterExpression::Mode::Filter, D.Resolver(), ci);
     if (cache.size() > 4096)
         cache.clear();
     cache.insert(text, compiled);
@@ -819,15 +826,7 @@ std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& 
 
 std::shared_ptr<TFilterExpression> TClientDataSet::CompileAggregate(const QString& expression) const
 {
-    auto resolve = [this](const QString& name, TFilterExpression::FieldRef& ref) {
-        const int slot = D.SlotOf(name);
-        if (slot < 0)
-            return false;
-        ref.slot = slot;
-        ref.type = D.fields[slot]->DataType();
-        return true;
-    };
-    return TFilterExpression::Parse(expression, TFilterExpression::Mode::Aggregate, resolve, false);
+    return TFilterExpression::Parse(expression, TFilterExpression::Mode::Aggregate, D.Resolver(), false);
 }
 
 void TClientDataSet::ResolveSortKeys(const QString& indexName, const QString& fieldNames)
@@ -926,6 +925,7 @@ void TClientDataSet::First()
 {
     CheckActive();
     CheckBrowseMode();
+    D.leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
     D.cur = D.view.empty() ? -1 : 0;
@@ -939,6 +939,7 @@ void TClientDataSet::Last()
 {
     CheckActive();
     CheckBrowseMode();
+    D.leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
     D.cur = int(D.view.size()) - 1;
@@ -1030,6 +1031,7 @@ void TClientDataSet::SetRecNo(int recNo)
     EnsureView();
     if (D.view.empty())
         return;
+    D.leftView = false;
     const int target = std::clamp(recNo, 1, int(D.view.size())) - 1;
     if (target == D.cur)
         return;
@@ -1079,6 +1081,7 @@ void TClientDataSet::GotoBookmark(const TBookmark& bookmark)
     CheckBrowseMode();
     if (!BookmarkValid(bookmark))
         Fail(QStringLiteral("Registro não encontrado."));
+    D.leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
     const int pos = D.PositionOf(D.RowById(bookmark.id));
@@ -1100,7 +1103,6 @@ TDataSetState TClientDataSet::State() const
 void TClientDataSet::CheckBrowseMode()
 {
     CheckActive();
-    D.leftView = false;
     if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
         return;
     if (D.modified)
@@ -1122,6 +1124,7 @@ void TClientDataSet::BeginInsert(bool append)
     D.insertPos = append || !current ? int(D.view.size()) : D.cur;
     D.buffer = QVariantList(D.Columns());
     D.modified = false;
+    D.leftView = false;
     SetState(TDataSetState::Insert);
     try {
         Fire(OnNewRecord, this);
@@ -1158,6 +1161,7 @@ void TClientDataSet::Edit()
     }
     Fire(BeforeEdit, this);
     EnsureView();
+    D.leftView = false;
     D.buffer = D.view[D.cur]->values;
     D.modified = false;
     SetState(TDataSetState::Edit);
@@ -1268,6 +1272,7 @@ void TClientDataSet::Delete()
     Row* row = D.view[D.cur];
     D.buffer.clear();
     D.modified = false;
+    D.leftView = false;
     D.RemoveFromView(D.cur);
     D.RemoveFromOrder(row);
     D.HashRemove(row, row->values);
@@ -1351,6 +1356,7 @@ bool TClientDataSet::Locate(const QString& keyFields, const QVariantList& values
     const int pos = FindRow(keyFields, values, options);
     if (pos < 0)
         return false;
+    D.leftView = false;
     D.cur = pos;
     D.bof = D.eof = false;
     Notify(int(TDataSource::Event::DataSetChange));
@@ -1382,6 +1388,7 @@ QVariant TClientDataSet::Lookup(const QString& keyFields, const QVariantList& va
 
 void TClientDataSet::ViewChanged()
 {
+    D.leftView = false;
     D.viewDirty = true;
     D.aggDirty = true;
     Fire(BeforeScroll, this);

@@ -128,6 +128,21 @@ TEST_F(RecordSetFilter, AWalkThatEditsRowsOutOfTheFilterVisitsEachOnce)
     EXPECT_EQ(set->RecordCount(), 0);
 }
 
+TEST_F(RecordSetFilter, PostingEachRowOutOfTheFilterBeforeNextAlsoVisitsEachOnce)
+{
+    Filtered("IDSTATUSETIQ = 'A' OR IDSTATUSETIQ = 'R'");
+    QStringList seen;
+    set->First();
+    while (!set->Eof()) {
+        seen << Barcode();
+        set->Edit();
+        set->FieldByName("IDSTATUSETIQ")->SetAsString("I");
+        set->Post();
+        set->Next();
+    }
+    EXPECT_EQ(seen, QStringList({"AB-1", "O'NEIL", "ZZ-4"}));
+}
+
 TEST_F(RecordSetFilter, AnEqualityFilterFollowsRowsWhoseKeyChanged)
 {
     // The key lookup behind FIELD = 'text' filters must see edits, appends and deletes.
