@@ -25,8 +25,11 @@
 //   Post:          BeforePost, store, state Browse (notify state), notify data set change, AfterPost.
 //                  The cursor stays on the posted row, also when its sort fields moved it; a posted
 //                  row that no longer passes the filter leaves the view and the next visible row
-//                  becomes current (the previous one, with Eof set, when it was the last). A raising
-//                  BeforePost keeps the Edit/Insert state and the buffer.
+//                  becomes current (the previous one, with Eof set, when it was the last); the next
+//                  Next then stays on that row, so a walk that edits rows out of the filter visits
+//                  every row. A raising BeforePost keeps the Edit/Insert state and the buffer.
+//                  Moving the cursor with an untouched Edit/Insert (no field written since Edit, or
+//                  since OnNewRecord) cancels it instead of posting, as the platform does.
 //   Cancel:        BeforeCancel, discard, state Browse (notify state), notify data set change,
 //                  AfterCancel. A cancelled insert returns to the row that was current before.
 //   Delete:        BeforeDelete, BeforeScroll, remove, state Browse (notify state when it changed),
@@ -43,6 +46,8 @@
 //                  when there is a row. Loading an active set first runs BeforeClose/AfterClose.
 //   EmptyDataSet:  drops a pending edit, every row and the change log; no delete or scroll events;
 //                  notify data set change.
+//   CancelUpdates: cancels a pending edit, restores the rows as loaded and stands on the first row;
+//                  notify data set change, no scroll events.
 // DisableControls/EnableControls nest; while the count is above zero no data source hears
 // anything (state changes included), but the set's own events above still fire. When the count
 // returns to zero the data sources hear a state change (if the state differs from when refresh was
@@ -74,8 +79,10 @@
 // edit is not in Data/ChangePacket until posted.
 //
 // Performance: rows live once in insertion order; the visible order is a vector of row pointers
-// rebuilt lazily after a filter or index change and kept in place (binary search) on post and
-// delete. Per text field the set keeps hash indexes (exact and case-folded), built on first use
+// rebuilt lazily after a filter, index change or load (the first read builds it; counting an
+// unfiltered set does not) and kept in place (binary search) on post and delete. Large views sort
+// with their first keys copied beside them, grouped by the first key and skipping groups already
+// in order, which packets in key order usually are. Per text field the set keeps hash indexes (exact and case-folded), built on first use
 // and maintained on every post, delete and load: a filter that is an AND of FIELD = 'text' terms
 // starts from the smallest bucket instead of scanning, and Locate/Lookup by a text field without
 // PartialKey look the key up. Parsed filters are cached by text. Aggregates are computed on first
