@@ -63,6 +63,7 @@ void TForm::Show()
         });
     }
     if (sub_) {
+        show();  // a form closed with caHide was hidden inside its child window
         sub_->show();
         mainArea->setActiveSubWindow(sub_);
         sub_->raise();
@@ -115,6 +116,15 @@ TWindowState TForm::WindowState() const
 void TForm::SetWindowState(TWindowState state)
 {
     QWidget* frame = Frame();
+    if (frame->isVisible()) {
+        if (state == TWindowState::wsMinimized)
+            frame->showMinimized();
+        else if (state == TWindowState::wsMaximized)
+            frame->showMaximized();
+        else
+            frame->showNormal();
+        return;
+    }
     const Qt::WindowStates flags = state == TWindowState::wsMinimized   ? Qt::WindowMinimized
                                  : state == TWindowState::wsMaximized ? Qt::WindowMaximized
                                                                       : Qt::WindowNoState;
@@ -151,8 +161,12 @@ void TForm::SetFixedBorder(bool fixed)
 void TForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        RunGuarded([this] { FormShow(this); }, this);
+    // Once per opening: restoring a minimised child window shows the form again, but it is the
+    // same opening and must not run the screen's start-up again.
+    if (event->spontaneous() || showRan_)
+        return;
+    showRan_ = true;
+    RunGuarded([this] { FormShow(this); }, this);
 }
 
 void TForm::changeEvent(QEvent* event)
@@ -175,6 +189,7 @@ void TForm::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    showRan_ = false;
     if (modal_)
         setWindowModality(Qt::NonModal);
     modal_ = false;

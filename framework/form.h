@@ -7,7 +7,8 @@
 // Showing: Show() opens it as a child window of the host's main window when the host has
 // registered its child-window area (SetMainArea), else as a top-level window; showing it again
 // brings it to the front. ShowModal() shows it modally through the UI services and returns its
-// modal result when it has closed. FormShow runs each time the screen becomes visible,
+// modal result when it has closed. FormShow runs once each time the screen is opened (restoring it from
+// minimised is not a new opening),
 // FormActivate each time it becomes the active window.
 // Closing: Close() (or the window's close button) runs FormClose with a close action, caHide by
 // default: caNone keeps the screen open, caHide hides it, caMinimize minimises it, caFree hides it
@@ -77,6 +78,7 @@ private:
     QMdiSubWindow* sub_ = nullptr;
     bool modal_ = false;
     bool created_ = false;
+    bool showRan_ = false;
     int modalResult_ = 0;
     QRect bounds_;
 };

@@ -143,6 +143,12 @@ TEST_F(Forms, ScreensOpenAsChildWindowsOfTheRegisteredArea)
     form->Show();
     form->SetWindowState(TWindowState::wsNormal);
     EXPECT_EQ(form->WindowState(), TWindowState::wsNormal);
+    EXPECT_EQ(form->calls.count(QStringLiteral("show")), 1);  // restoring is not a new opening
+    form->closeAs = TCloseAction::caHide;
+    form->Close();
+    form->Show();
+    EXPECT_EQ(form->calls.count(QStringLiteral("show")), 2);
+    form->closeAs = TCloseAction::caFree;
     form->Close();
     DeletePending();
     EXPECT_TRUE(form.isNull());
