@@ -96,6 +96,9 @@ public:
     TDBGrid* dbgEtiquetaGerada;
 
 private:
+    struct TListOption;
+    void BuildListOption(TGroupBox*& group, TRadioButton*& todos, TRadioButton*& lista, TBtnPesquisa*& button,
+                         const TListOption& names, TDataSource* lookup);
     void BuildRecordSets();
     void BuildLookups();
     void BuildCommandBar();
