@@ -11,6 +11,18 @@
 // closes the connection, releases the rows of the shared record sets and clears the created
 // flag, so that the next opening builds a new screen. Errors in these steps reach the error box
 // through the framework's event guard.
+//
+// Work on the screen: the filter panel chooses branches, suppliers, emission dates and invoice
+// numbers; leaving it validates them (Valida_Filtro) and entering the page area searches the
+// server (sbtVerificarClick). The page "Produto/Etiqueta" lists the current invoice's items and
+// the current item's labels (GetProdEtiq); labels are marked by double-click or Space, found by
+// their barcode (edtCdBarProdKeyDown), grouped (btnAgruparClick), split (btnDesmembrarClick) and
+// printed (sbtImprimirClick). ControlaBotoes keeps the commands enabled as the state allows.
+//
+// Handlers are public because the split and report screens call some of them
+// (sbtVerificarClick, ControlaBotoes) and because they are the screen's contract. Every handler
+// runs inside the framework's event guard: a failed check ends it through MensErro (the text is
+// shown, nothing after it runs), any other error reaches the error box.
 
 #include "framework/adoibquery.h"
 #include "framework/btnpesquisa.h"
@@ -25,7 +37,9 @@
 #include "platform/clientdataset.h"
 #include "platform/datasource.h"
 #include "platform/netconnection.h"
+#include "screens/Cli_est99000/showaviprogress.h"
 
+#include <QImage>
 #include <QLabel>
 
 class TfrmConsDesEtiq : public TfrmPadrao {
@@ -41,6 +55,48 @@ public:
 
     void netConsDesEtiqBeforeConnect(TNetConnection* sender);
 
+    // filters and search
+    void rdbFilialTodosClick(QObject* sender);
+    void rdbListaFilialClick(QObject* sender);
+    void rdbFornTodosClick(QObject* sender);
+    void rdbListaFornClick(QObject* sender);
+    void btnPesqFilialClick(QObject* sender);
+    void btnPesqFornClick(QObject* sender);
+    void qryFornecedorNRINSJURFORNGetText(TField* sender, QString& text, bool displayText);
+    void cdsNotaFiscalNRINSJURNFGetText(TField* sender, QString& text, bool displayText);
+    void depDtIniEmissExit(QObject* sender);
+    void depDtFinEmissExit(QObject* sender);
+    void panFiltroEnter(QObject* sender);
+    void panFiltroExit(QObject* sender);
+    void Valida_Filtro();
+    void pgcPadraoEnter(QObject* sender);
+    void sbtVerificarClick(QObject* sender) override;
+    void sbtProcurarClick(QObject* sender) override;
+
+    // items and labels
+    void GetProdEtiq();
+    void cdsNotaFiscalAfterScroll(TClientDataSet* dataSet);
+    void cdsProdEtiqAfterScroll(TClientDataSet* dataSet);
+    void tshFormularioEnter(QObject* sender);
+    void dtsEtiquetaStateChange(QObject* sender);
+    void pgcPadraoChange(QObject* sender) override;
+
+    // marking and the label grid
+    void dbgEtiquetaGeradaDrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumn* column,
+                                         TGridDrawState state);
+    void dbgEtiquetaGeradaDblClick(QObject* sender);
+    void dbgEtiquetaGeradaKeyDown(QObject* sender, int& key, TShiftState shift);
+    void dbgItemProdutoKeyDown(QObject* sender, int& key, TShiftState shift);
+    void cdsEtiquetaIDSTATUSETIQGetText(TField* sender, QString& text, bool displayText);
+
+    // commands
+    void ControlaBotoes();
+    void dtsPadraoStateChange(QObject* sender) override;
+    void btnDesmembrarClick(QObject* sender);
+    void sbtImprimirClick(QObject* sender) override;
+    void edtCdBarProdKeyDown(QObject* sender, int& key, TShiftState shift);
+    void btnAgruparClick(QObject* sender);
+
     // server connection
     TNetConnection* netConsDesEtiq;
 
@@ -53,6 +109,8 @@ public:
     TField* cdsProdEtiqCDARVPROD;
     TDataSource* dtsProdEtiq;
     TDataSource* dtsEtiqueta;
+    TDataSource* dtsAuxEtiqueta;   // bound to nothing: the grouping buffer is never shown
+    TDataSource* dtsRelEtiquetas;  // the report screen's label grid shows the printable labels
 
     // lookup queries of the filter dialogs
     TADOIBQuery* qryFilial;
@@ -95,14 +153,36 @@ public:
     TGroupBox* grbEtiquetas;
     TDBGrid* dbgEtiquetaGerada;
 
+    // The mark glyphs of the label grids (this screen's and the report screen's): 16 x 16, a
+    // 10 x 10 box on olive, which is left transparent when they are drawn.
+    QImage imgCheck;
+    QImage imgUncheck;
+    QImage imgDescheck;
+    static QColor GlyphTransparentColor();
+
 private:
-    struct TListOption;
-    void BuildListOption(TGroupBox*& group, TRadioButton*& todos, TRadioButton*& lista, TBtnPesquisa*& button,
-                         const TListOption& names, TDataSource* lookup);
     void BuildRecordSets();
     void BuildLookups();
     void BuildCommandBar();
     void BuildFilterPanel();
     void BuildBarcodePanel();
     void BuildPages();
+    void BuildGlyphs();
+    void BindHandlers();
+
+    // The label filter of the current item on the labels and the printable labels.
+    void FiltraEtiquetasDoItem();
+    // Appends the printable-label row of the current label of the current item, unless a row
+    // with its barcode is there already.
+    void IncluiEtiquetaImprimivel();
+    void AlternaMarca();
+    // Takes the printable-label row with this barcode out of the list, whatever item it is of.
+    void RetiraEtiquetaImprimivel(const QString& barcode);
+    const QImage& GlyphFor(const QString& mark, const QString& status) const;
+    // Finds the label by barcode among all the invoice's labels and makes it and its item current.
+    void LocalizaEtiqueta(const QString& barcode);
+    // Focus on the label grid's mark column, on the current label.
+    void FocaMarcaDaEtiqueta();
+
+    TShowAviProgress progress_;
 };
