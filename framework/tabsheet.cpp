@@ -23,3 +23,9 @@ bool TTabSheet::PageEnabled() const
 {
     return pageControl_->isTabEnabled(PageIndex());
 }
+
+void TTabSheet::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    pageControl_->setTabText(PageIndex(), caption);
+}

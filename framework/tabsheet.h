@@ -19,6 +19,7 @@ public:
     void SetPageEnabled(bool enabled);
     bool PageEnabled() const;
     QString Caption() const { return caption_; }
+    void SetCaption(const QString& caption);
 
 private:
     TCustomPageControl98* pageControl_;

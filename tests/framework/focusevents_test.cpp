@@ -131,6 +131,8 @@ TEST_F(Focus, PagesOfTheControlCanBeDisabledAndOnlyThePersonsChangeRaisesOnChang
     EXPECT_EQ(pgcPadrao->ActivePage(), tshFormulario);
     pgcPadrao->SetActivePage(tshFolhaDados);
     EXPECT_EQ(changes, 0);
+    tshFormulario->SetCaption(QStringLiteral("Itens"));
+    EXPECT_EQ(pgcPadrao->tabText(1), QStringLiteral("Itens"));
     tshFormulario->SetPageEnabled(false);
     EXPECT_FALSE(tshFormulario->PageEnabled());
     pgcPadrao->setCurrentIndex(1);  // what a click on the greyed tab would ask
