@@ -12,21 +12,11 @@
 
 namespace {
 
-class LabelChange : public DatabaseTest {
+class LabelChange : public DispatcherTest {
 protected:
-    void SetUp() override
-    {
-        DatabaseTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
-    }
-
     QString Send(const TChangePacket& packet)
     {
-        const QByteArray body =
-            dispatcher_->Handle(RequestBody(QStringLiteral("setEtiqueta"), SetEtiquetaParams(packet)), QStringLiteral("10.1.2.3")).body;
-        return ReplyText(QJsonDocument::fromJson(body).object());
+        return ReplyText(Call(QStringLiteral("setEtiqueta"), SetEtiquetaParams(packet), QStringLiteral("10.1.2.3")));
     }
 
     // Every label as "barcode status weight quantity", and the audit rows, to prove nothing moved.
@@ -82,7 +72,6 @@ protected:
         return n;
     }
 
-    std::unique_ptr<TRpcDispatcher> dispatcher_;
 };
 
 TEST_P(LabelChange, GroupingInactivatesTheLabelsAndCreatesOneLabelOfTheirWeight)

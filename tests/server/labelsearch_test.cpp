@@ -18,22 +18,8 @@ double DayNumber(const QDate& d)
     return double(QDate(1899, 12, 30).daysTo(d));
 }
 
-class LabelSearch : public DatabaseTest {
+class LabelSearch : public DispatcherTest {
 protected:
-    void SetUp() override
-    {
-        DatabaseTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
-    }
-
-    QJsonObject Call(const QString& method, const QJsonArray& params)
-    {
-        const QByteArray body = dispatcher_->Handle(RequestBody(method, params), QStringLiteral("127.0.0.1")).body;
-        return QJsonDocument::fromJson(body).object();
-    }
-
     QJsonArray Value(const QJsonObject& reply)
     {
         return reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toObject()
@@ -63,7 +49,6 @@ protected:
         return s;
     }
 
-    std::unique_ptr<TRpcDispatcher> dispatcher_;
 };
 
 TEST_P(LabelSearch, TodosWithEveryOtherFieldEmptyFindsEveryInvoice)

@@ -189,3 +189,16 @@ qint64 DatabaseTest::Count(const QString& sql)
     q.Exec();
     return q.Next() ? q.Value(0).toLongLong() : -1;
 }
+
+void DispatcherTest::SetUp()
+{
+    DatabaseTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    dispatcher_ = std::make_unique<TRpcDispatcher>(*db_.database);
+}
+
+QJsonObject DispatcherTest::Call(const QString& method, const QJsonArray& params, const QString& clientAddress)
+{
+    return QJsonDocument::fromJson(dispatcher_->Handle(RequestBody(method, params), clientAddress).body).object();
+}

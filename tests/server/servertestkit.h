@@ -4,6 +4,7 @@
 // and change-packet builders, and a raw JSON-RPC call through the dispatcher or over HTTP.
 
 #include "server/database.h"
+#include "server/rpcdispatcher.h"
 
 #include "platform/packet.h"
 
@@ -40,6 +41,15 @@ protected:
     void SetUp() override;
     qint64 Count(const QString& sql);   // the first column of the first row of a query
     TTestDatabase db_;
+};
+
+// A database suite that calls the server object in-process, as a client at `clientAddress`.
+class DispatcherTest : public DatabaseTest {
+protected:
+    void SetUp() override;
+    QJsonObject Call(const QString& method, const QJsonArray& params,
+                     const QString& clientAddress = QStringLiteral("127.0.0.1"));
+    std::unique_ptr<TRpcDispatcher> dispatcher_;
 };
 
 // Tagged values as the client sends them.
