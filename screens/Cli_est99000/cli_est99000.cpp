@@ -62,6 +62,12 @@ TfrmConsDesEtiq::TfrmConsDesEtiq(QWidget* owner) : TfrmPadrao(owner), progress_(
     BuildGlyphs();
     BindHandlers();
     SetBounds(242, 72, 770, 638);
+    // The screen starts in the filter panel: the child window gives the focus to this control
+    // when it first appears, not to the first grid of the page area (entering the page area
+    // runs the search). That happens before the screen's show step, so the invoice list the
+    // filter panel's entry empties is open from the start.
+    cdsNotaFiscal->CreateDataSet();
+    rdbListaFilial->setFocus();
 }
 
 TfrmConsDesEtiq::~TfrmConsDesEtiq()

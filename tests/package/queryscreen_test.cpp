@@ -123,19 +123,21 @@ TEST_F(QueryScreenTest, ProductCodesGetTheSessionsMask)
 TEST_F(QueryScreenTest, ClosingReleasesTheSharedSetsInOrderAndKeepsTheLabelSet)
 {
     TfrmConsDesEtiq* screen = Open();
+    const QList<TClientDataSet*> sets = {screen->cdsNotaFiscal, screen->cdsProdEtiq, screen->cdsRelEtiquetas,
+                                         screen->cdsAuxEtiqueta, screen->cdsEtiqueta};
     QStringList closed;
-    for (TClientDataSet* set : {screen->cdsProdEtiq, screen->cdsRelEtiquetas, screen->cdsAuxEtiqueta,
-                                screen->cdsEtiqueta}) {
-        set->CreateDataSet();
-    }
-    for (TClientDataSet* set : {screen->cdsNotaFiscal, screen->cdsProdEtiq, screen->cdsRelEtiquetas,
-                                screen->cdsAuxEtiqueta, screen->cdsEtiqueta})
+    for (TClientDataSet* set : sets) {
+        if (!set->Active())
+            set->CreateDataSet();
         set->BeforeClose = [&closed](TClientDataSet* s) { closed << s->objectName(); };
+    }
 
     screen->Close();
 
     EXPECT_EQ(closed, QStringList({"cdsNotaFiscal", "cdsProdEtiq", "cdsRelEtiquetas", "cdsAuxEtiqueta"}));
-    for (TClientDataSet* set : {screen->cdsEtiqueta})
+    EXPECT_TRUE(screen->cdsEtiqueta->Active());
+    // The label set goes with the screen, after this test's record of closings is gone.
+    for (TClientDataSet* set : sets)
         set->BeforeClose = nullptr;
 }
 
