@@ -1,0 +1,201 @@
+// Preview and print handing the print set to the report and clearing the selection, the search
+// button following the grids' focus, opening through the factory and what closing resets on the
+// query screen.
+
+#include "reportscreenfixture.h"
+
+#include "package/pkg_est99000.h"
+
+#include <QComboBox>
+#include <QTest>
+
+namespace {
+
+const QString B11 = Barcode("0001", 1), B12 = Barcode("0001", 2), B13 = Barcode("0001", 3);
+const QString B21 = Barcode("0002", 1), B22 = Barcode("0002", 2);
+
+class Output : public ReportScreenTest {
+protected:
+    void MarkItem(const QString& item)
+    {
+        GoToItem(item);
+        screen->dbgItemProdutoDblClick(screen->dbgItemProduto);
+    }
+    void MarkLabel(const QString& barcode)
+    {
+        GoToLabel(barcode);
+        screen->dbgEtiquetaGeradaDblClick(screen->dbgEtiquetaGerada);
+    }
+    void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+};
+
+TEST_F(Output, PreviewReportsThePrintSetInBarcodeOrderThenClearsEveryMarkSoThePrintGetsNothing)
+{
+    Open();
+    MarkLabel(B13);
+    MarkItem("0002");
+    MarkLabel(B22);
+    GoToItem("0001");
+    Click(screen->sbtPreview);
+    ASSERT_EQ(engine.Runs.size(), 1);
+    EXPECT_EQ(engine.Runs.at(0).kind, "preview");
+    EXPECT_EQ(engine.Runs.at(0).barcodes, QStringList({B13, B21, B22}));
+    EXPECT_TRUE(PrintSet().isEmpty());
+    EXPECT_EQ(ItemMarks(), QStringList({"U", "U", "U"}));
+    EXPECT_TRUE(MarkedLabels().isEmpty());
+    // The cursors and the label grid's order are as they were.
+    EXPECT_EQ(Items()->RecNo(), 1);
+    EXPECT_EQ(LabelRows(), QStringList({B12, B11, B13}));
+
+    Click(screen->sbtPrint);
+    ASSERT_EQ(engine.Runs.size(), 2);
+    EXPECT_EQ(engine.Runs.at(1).kind, "print");
+    EXPECT_TRUE(engine.Runs.at(1).barcodes.isEmpty());
+}
+
+TEST_F(Output, PrintClearsTheMarksOfLabelsOfEveryItem)
+{
+    SetLabelMark(B11, "C");
+    SetLabelMark(B12, "C");
+    SetLabelMark(B21, "C");
+    Open();
+    GoToItem("0002");
+    Click(screen->sbtPrint);
+    ASSERT_EQ(engine.Runs.size(), 1);
+    EXPECT_EQ(engine.Runs.at(0).barcodes, QStringList({B11, B12, B21}));
+    EXPECT_TRUE(MarkedLabels().isEmpty());
+    EXPECT_EQ(Items()->RecNo(), 2);
+    EXPECT_EQ(LabelRows(), QStringList({B22, B21}));
+}
+
+TEST_F(Output, AReportThatFailsIsShownAndLeavesTheSelectionAsItWas)
+{
+    SetLabelMark(B12, "C");
+    Open();
+    MarkItem("0002");
+    engine.Fail = true;
+    Click(screen->sbtPrint);
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Error), QStringList({"A impressora não respondeu."}));
+    EXPECT_EQ(PrintSet(), QStringList({B12, B21, B22}));
+    EXPECT_EQ(ItemMark("0002"), "C");
+    EXPECT_EQ(MarkedLabels(), QStringList({B12}));
+}
+
+TEST_F(Output, ClosingResetsEveryItemMarkKeepsLabelMarksAndTheNextOpeningStartsFromThem)
+{
+    Open();
+    ui.Answers << true;
+    screen->dbgItemProdutoTitleClick(screen->dbgItemProduto->Column(0));
+    MarkLabel(B21);
+    GoToItem("0003");
+    CloseScreen();
+    EXPECT_TRUE(screen.isNull());
+    EXPECT_FALSE(boIdCriado);
+    EXPECT_EQ(ItemMarks(), QStringList({"U", "U", "U"}));
+    EXPECT_EQ(MarkedLabels(), QStringList({B21}));
+    // The query screen is back on its first item and its labels.
+    EXPECT_EQ(Items()->RecNo(), 1);
+    EXPECT_EQ(LabelRows(), QStringList({B12, B11, B13}));
+
+    Open();
+    EXPECT_EQ(PrintSet(), QStringList({B21}));
+    EXPECT_EQ(ItemMarks(), QStringList({"U", "U", "U"}));
+}
+
+TEST_F(Output, AfterAPreviewTheNextOpeningStartsWithAnEmptyPrintSet)
+{
+    SetLabelMark(B11, "C");
+    Open();
+    Click(screen->sbtPreview);
+    CloseScreen();
+    Open();
+    EXPECT_TRUE(PrintSet().isEmpty());
+}
+
+TEST_F(Output, ClosingOverNoItemsStillClosesAndEmptiesThePrintSet)
+{
+    SetLabelMark(B11, "C");
+    Open();
+    ASSERT_EQ(PrintSet(), QStringList({B11}));
+    TClientDataSet* printSet = screen->cdsRelEtiquetas;
+    Items()->EmptyDataSet();
+    bool emptied = false;
+    QObject::connect(screen.data(), &TForm::closed, [&] { emptied = printSet->IsEmpty(); });
+    CloseScreen();
+    EXPECT_TRUE(emptied);
+    EXPECT_TRUE(screen.isNull());
+    EXPECT_TRUE(ui.Texts(TUiEntryKind::Error).isEmpty()) << ui.Log().join('\n').toStdString();
+}
+
+TEST_F(Output, TheFactoryOpensAModalScreenOnTheFirstItemAndEveryOpeningBuildsAFreshOne)
+{
+    GoToItem("0002");
+    SetLabelMark(B21, "C");
+    QList<QPointer<TfrmRelConsDesEtiq>> opened;
+    ui.OnModal = [&](TForm* form) {
+        opened << qobject_cast<TfrmRelConsDesEtiq*>(form);
+        ASSERT_TRUE(opened.last());
+        EXPECT_TRUE(form->IsModal());
+        EXPECT_TRUE(boIdCriado);
+        EXPECT_EQ(frmRelConsDesEtiq, form);
+        EXPECT_EQ(Items()->RecNo(), 1);
+        screen = opened.last();
+        EXPECT_EQ(PrintSet(), QStringList({B21}));
+        screen.clear();
+    };
+    CriaRelConsDesEtiq();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CriaRelConsDesEtiq();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_TRUE(opened.at(0).isNull());
+    EXPECT_TRUE(opened.at(1).isNull());
+    EXPECT_FALSE(boIdCriado);
+    EXPECT_EQ(frmRelConsDesEtiq, nullptr);
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Modal), QStringList({"Consulta Etiquetas", "Consulta Etiquetas"}));
+}
+
+class Search : public Output {
+protected:
+    QComboBox* Combo() const { return screen->cbbReportNames; }
+};
+
+TEST_F(Search, TheButtonIsEnabledOnlyWhileAGridHasTheFocus)
+{
+    Open();
+    EXPECT_FALSE(screen->sbtProcurar->isEnabled());
+    screen->dbgItemProduto->setFocus();
+    EXPECT_TRUE(screen->sbtProcurar->isEnabled());
+    Combo()->setFocus();
+    EXPECT_FALSE(screen->sbtProcurar->isEnabled());
+    screen->dbgEtiquetaGerada->setFocus();
+    EXPECT_TRUE(screen->sbtProcurar->isEnabled());
+    screen->dbgItemProduto->setFocus();
+    EXPECT_TRUE(screen->sbtProcurar->isEnabled());
+    Combo()->setFocus();
+    EXPECT_FALSE(screen->sbtProcurar->isEnabled());
+}
+
+TEST_F(Search, ItSearchesTheRecordSetOfTheFocusedGrid)
+{
+    Open();
+    screen->dbgItemProduto->setFocus();
+    ui.FindAnswers << TFindAnswer{QStringLiteral("NMPRODUTO"), QStringLiteral("feijao")};
+    Click(screen->sbtProcurar);
+    EXPECT_EQ(Items()->RecNo(), 2);
+    EXPECT_EQ(LabelRows(), QStringList({B22, B21}));
+
+    screen->dbgEtiquetaGerada->setFocus();
+    ui.FindAnswers << TFindAnswer{QStringLiteral("CDCODBARRAETIQ"), B21};
+    Click(screen->sbtProcurar);
+    EXPECT_EQ(Labels()->FieldByName("CDCODBARRAETIQ")->AsString(), B21);
+    EXPECT_EQ(Items()->RecNo(), 2);
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Find).size(), 2);
+
+    // With the focus elsewhere the search offers nothing.
+    Combo()->setFocus();
+    screen->sbtProcurarClick(screen->sbtProcurar);
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Find).size(), 2);
+}
+
+} // namespace
