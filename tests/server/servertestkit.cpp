@@ -13,15 +13,24 @@
 
 namespace {
 
+// The test program's cluster: made on first use, stopped and deleted with its directory when the
+// test program ends (the environment below), before the Qt application object goes away.
+std::unique_ptr<TPgCluster>& ClusterSlot()
+{
+    static std::unique_ptr<TPgCluster> cluster;
+    return cluster;
+}
+
 TPgCluster& Cluster()
 {
-    static TPgCluster* cluster = new TPgCluster;   // stopped by the environment below
-    return *cluster;
+    if (!ClusterSlot())
+        ClusterSlot() = std::make_unique<TPgCluster>();
+    return *ClusterSlot();
 }
 
 class TClusterEnvironment : public testing::Environment {
 public:
-    void TearDown() override { Cluster().Stop(); }
+    void TearDown() override { ClusterSlot().reset(); }
 };
 const auto* const registered = testing::AddGlobalTestEnvironment(new TClusterEnvironment);
 
