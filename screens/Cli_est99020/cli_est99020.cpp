@@ -1,7 +1,96 @@
 #include "screens/Cli_est99020/cli_est99020.h"
 
+#include "framework/eventguard.h"
+#include "framework/routines.h"
+#include "framework/showavi.h"
+#include "framework/uiservices.h"
+#include "labels/callprogress.h"
+#include "labels/consdesetiqserver.h"
+#include "labels/gridcolumns.h"
 #include "labels/messagetables.h"
+#include "labels/recordsets.h"
+#include "labels/textrules.h"
 #include "package/pkg_est99000.h"
+#include "platform/sysutils.h"
+#include "screens/Cli_est99000/cli_est99000.h"
+#include "screens/Cli_est99020/splitundo.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kClientWidth = 558;
+constexpr int kClientHeight = 396;
+constexpr int kDataPanelHeight = 83;
+constexpr int kEntryPanelHeight = 40;
+constexpr int kQuantityBoxWidth = 59;
+constexpr int kWeightBoxWidth = 116;
+constexpr int kGeneratingKind = 6;
+constexpr int kEnter = 13;
+// The edit takes a key-down code of 0 as swallowed, and the comma and the characters 37 to 40
+// have no virtual key code; they go on to the key-press filter under a code that names no key.
+constexpr int kUnnamedKey = 0xFF;
+// Digits a box accepts: the quantity is whole, the weight has up to ten decimals.
+constexpr int kIntegerDigits = 10;
+constexpr int kWeightDecimals = 10;
+
+const QString kAtivo = QStringLiteral("A");
+const QString kInativo = QStringLiteral("I");
+const QString kNaoMarcado = QStringLiteral("U");
+const QString kMarcado = QStringLiteral("C");
+const QString kWithdrawKeys = QStringLiteral("CDFILIAL;NRLANCTONF;NRSEQITPROD;VRPESOETIQ;IDSTATUSETIQ");
+
+// The query screen's progress animation around its server calls.
+class TQueryScreenProgress : public TCallProgress {
+public:
+    explicit TQueryScreenProgress(QWidget* screen) : screen_(screen) {}
+    void Begin(int kind, const QString& caption) override { ActiveShowAvi(screen_, kind, caption); }
+    void End() override { DeactiveShowAvi(); }
+
+private:
+    QWidget* screen_;
+};
+
+QLabel* BoldLabel(const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+TDBEdit* ShownOnlyBox(QWidget* parent, const QString& name)
+{
+    auto* box = new TDBEdit(parent, name);
+    box->setEnabled(false);
+    return box;
+}
+
+// x written in the general format with 15 significant digits and read back, so that
+// differences beyond the fifteenth significant digit do not count.
+long double Round15(long double x)
+{
+    return StrToFloatExtended(FloatToStrGeneralExtended(x, 15));
+}
+
+// The typed character kept by a number box: control keys, digits, the characters 37 to 40
+// that share their codes with the arrow keys, and the comma where decimals are allowed.
+QChar FilterNumberKey(QChar key, bool decimals)
+{
+    const ushort code = key.unicode();
+    const bool kept = code == 8 || code == 9 || (code >= 37 && code <= 40) || (code >= 48 && code <= 57)
+                      || (decimals && code == 44);
+    return kept ? key : QChar(0);
+}
+
+TField* Field(TClientDataSet* set, const char* name)
+{
+    return set->FieldByName(QLatin1String(name));
+}
+
+} // namespace
 
 TfrmDesmembramento::TfrmDesmembramento(QWidget* owner) : TfrmPadraoGrid(owner)
 {
@@ -9,7 +98,14 @@ TfrmDesmembramento::TfrmDesmembramento(QWidget* owner) : TfrmPadraoGrid(owner)
     SetCaption(QStringLiteral("Desmembramento"));
     lblCodTela->setText(QStringLiteral("Est99020"));
     msgPadrao.SetItems(MensagensDesmembramento());
-    SetClientSize(558, 396);
+
+    BuildRecordSets();
+    BuildDataPanel();
+    BuildGrid();
+    BuildEntryPanel();
+    BindQueryScreen();
+
+    SetClientSize(kClientWidth, kClientHeight);
     SetFixedBorder(true);
 }
 
@@ -21,8 +117,464 @@ TfrmDesmembramento::~TfrmDesmembramento()
     boStCriado = false;
 }
 
+void TfrmDesmembramento::BuildRecordSets()
+{
+    cdsEtiqueta = new TClientDataSet(this);
+    cdsEtiqueta->setObjectName(QStringLiteral("cdsEtiqueta"));
+    DefineEtiquetaDesmembra(*cdsEtiqueta);
+    cdsEtiqueta->CreateDataSet();
+    cdsEtiqueta->OnNewRecord = [this](TClientDataSet* set) { cdsEtiquetaNewRecord(set); };
+    cdsEtiqueta->BeforePost = [this](TClientDataSet* set) { cdsEtiquetaBeforePost(set); };
+    cdsEtiqueta->BeforeDelete = [this](TClientDataSet* set) { cdsEtiquetaBeforeDelete(set); };
+    cdsEtiqueta->AfterDelete = [this](TClientDataSet* set) { cdsEtiquetaAfterDelete(set); };
+
+    cdsInsEtiqueta = new TClientDataSet(this);
+    cdsInsEtiqueta->setObjectName(QStringLiteral("cdsInsEtiqueta"));
+    DefineInsEtiqueta(*cdsInsEtiqueta);
+    cdsInsEtiqueta->CreateDataSet();
+
+    dtsPadrao->SetDataSet(cdsEtiqueta);
+}
+
+void TfrmDesmembramento::BuildDataPanel()
+{
+    panDados = new TPanel(this, QStringLiteral("panDados"));
+    panDados->setFixedHeight(kDataPanelHeight);
+    auto* rows = new QVBoxLayout(panDados);
+    rows->setContentsMargins(6, 4, 6, 2);
+    rows->setSpacing(2);
+
+    auto* product = new QHBoxLayout;
+    lblProduto = BoldLabel(QStringLiteral("Produto"), panDados);
+    dbeCdProduto = ShownOnlyBox(panDados, QStringLiteral("dbeCdProduto"));
+    dbeCdProduto->setFixedWidth(130);
+    dbeNmProduto = ShownOnlyBox(panDados, QStringLiteral("dbeNmProduto"));
+    product->addWidget(lblProduto);
+    product->addWidget(dbeCdProduto);
+    product->addWidget(dbeNmProduto, 1);
+    rows->addLayout(product);
+    rows->addStretch(1);
+
+    grbQuantidade = new TGroupBox(QStringLiteral("Peso"), panDados, QStringLiteral("grbQuantidade"));
+    grbQuantidade->SetBoldCaption(true);
+    auto* weights = new QHBoxLayout(grbQuantidade);
+    weights->setContentsMargins(6, 2, 6, 4);
+    lblOrigem = new QLabel(QStringLiteral("Origem"), grbQuantidade);
+    dbeQtdeOrig = ShownOnlyBox(grbQuantidade, QStringLiteral("dbeQtdeOrig"));
+    dbeQtdeOrig->setAlignment(Qt::AlignRight);
+    lblAcumulado = new QLabel(QStringLiteral("Acumulado"), grbQuantidade);
+    dbeQtdeAcumu = ShownOnlyBox(grbQuantidade, QStringLiteral("dbeQtdeAcumu"));
+    dbeQtdeAcumu->setAlignment(Qt::AlignRight);
+    QFont total = dbeQtdeAcumu->font();
+    total.setBold(true);
+    total.setPixelSize(13);
+    dbeQtdeAcumu->setFont(total);
+    // The group box keeps its controls in the normal weight; the total stands out.
+    dbeQtdeAcumu->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 13px;"));
+    dbeQtdeAcumu->SetDataSource(dtsPadrao);
+    dbeQtdeAcumu->SetDataField(QStringLiteral("QTACUMULADA"));
+    weights->addWidget(lblOrigem);
+    weights->addWidget(dbeQtdeOrig, 1);
+    weights->addSpacing(16);
+    weights->addWidget(lblAcumulado);
+    weights->addWidget(dbeQtdeAcumu, 1);
+    rows->addWidget(grbQuantidade);
+    AddTopPanel(panDados);
+}
+
+void TfrmDesmembramento::BuildGrid()
+{
+    for (const TGridColumn& c : EtiquetaDesmembraColumns())
+        dbgPadrao->AddColumn(c.FieldName, c.Width, QString(), c.TitleAlignment, c.ReadOnly);
+    TDBGridOptions options;
+    options.Titles = true;
+    options.ColumnResize = true;
+    options.Tabs = true;
+    options.RowSelect = true;
+    options.AlwaysShowSelection = true;
+    options.ConfirmDelete = true;
+    options.CancelOnExit = true;
+    dbgPadrao->SetOptions(options);
+    dbgPadrao->setShowGrid(true);
+    // The grid screen's own key handling of the grid does not apply to the batches.
+    dbgPadrao->OnKeyDown = nullptr;
+    dbgPadrao->OnKeyPress = nullptr;
+}
+
+void TfrmDesmembramento::BuildEntryPanel()
+{
+    panGera = new TPanel(this, QStringLiteral("panGera"));
+    panGera->setFixedHeight(kEntryPanelHeight);
+    auto* row = new QHBoxLayout(panGera);
+    row->setContentsMargins(6, 4, 6, 4);
+    lblQtdEtiqueta = BoldLabel(QStringLiteral("Quantidade de Etiqueta"), panGera);
+    edtQtdEtiqueta = new TEdit(panGera, QStringLiteral("edtQtdEtiqueta"));
+    edtQtdEtiqueta->setFixedWidth(kQuantityBoxWidth);
+    lblPeso = BoldLabel(QStringLiteral("Peso"), panGera);
+    edtPeso = new TEdit(panGera, QStringLiteral("edtPeso"));
+    edtPeso->setFixedWidth(kWeightBoxWidth);
+    btnGeraEtiqueta = new TButton(QStringLiteral("Gerar Etiqueta"), panGera, QStringLiteral("btnGeraEtiqueta"));
+    QFont bold = btnGeraEtiqueta->font();
+    bold.setBold(true);
+    btnGeraEtiqueta->setFont(bold);
+    row->addWidget(lblQtdEtiqueta);
+    row->addWidget(edtQtdEtiqueta);
+    row->addSpacing(10);
+    row->addWidget(lblPeso);
+    row->addWidget(edtPeso);
+    row->addSpacing(10);
+    row->addWidget(btnGeraEtiqueta);
+    row->addStretch(1);
+    AddBottomPanel(panGera);
+
+    edtQtdEtiqueta->OnKeyPress = [this](QObject* sender, QChar& key) { edtQtdEtiquetaKeyPress(sender, key); };
+    edtPeso->OnKeyPress = [this](QObject* sender, QChar& key) { edtPesoKeyPress(sender, key); };
+    edtQtdEtiqueta->OnKeyDown = [this](QObject* sender, int& key, TShiftState shift) {
+        edtQtdEtiquetaKeyDown(sender, key, shift);
+    };
+    edtPeso->OnKeyDown = [this](QObject* sender, int& key, TShiftState shift) { edtPesoKeyDown(sender, key, shift); };
+    btnGeraEtiqueta->OnClick = [this](QObject* sender) { btnGeraEtiquetaClick(sender); };
+
+    // The quantity box comes first, then the weight, the button and the grid.
+    setTabOrder(edtQtdEtiqueta, edtPeso);
+    setTabOrder(edtPeso, btnGeraEtiqueta);
+    setTabOrder(btnGeraEtiqueta, dbgPadrao);
+}
+
+void TfrmDesmembramento::BindQueryScreen()
+{
+    if (!frmConsDesEtiq)
+        return;
+    dbeCdProduto->SetDataSource(frmConsDesEtiq->dtsProdEtiq);
+    dbeCdProduto->SetDataField(QStringLiteral("CDARVPROD"));
+    dbeNmProduto->SetDataSource(frmConsDesEtiq->dtsProdEtiq);
+    dbeNmProduto->SetDataField(QStringLiteral("NMPRODUTO"));
+    dbeQtdeOrig->SetDataSource(frmConsDesEtiq->dtsEtiqueta);
+    dbeQtdeOrig->SetDataField(QStringLiteral("VRPESOETIQ"));
+    dbtNome->SetDataSource(frmConsDesEtiq->dtsProdEtiq);
+    dbtNome->SetDataField(QStringLiteral("NMPRODUTO"));
+}
+
+// ----- lifecycle ------------------------------------------------------------------------------
+
+void TfrmDesmembramento::FormShow(QObject* sender)
+{
+    TfrmPadraoGrid::FormShow(sender);
+    ControlaBotoes();
+    edtQtdEtiqueta->setFocus();
+}
+
+void TfrmDesmembramento::FormActivate(QObject* sender)
+{
+    TfrmPadraoGrid::FormActivate(sender);
+    repaint();
+}
+
 void TfrmDesmembramento::FormClose(QObject* sender, TCloseAction& action)
 {
     boStCriado = false;
+    cdsEtiqueta->EmptyDataSet();
+    cdsInsEtiqueta->EmptyDataSet();
+    if (frmConsDesEtiq) {
+        TClientDataSet* items = frmConsDesEtiq->cdsProdEtiq;
+        const int item = items->Active() ? items->RecNo() : 0;
+        // A refresh that fails (the server out of reach) is shown, but must not keep the
+        // person from closing the dialog.
+        RunGuarded([] { frmConsDesEtiq->sbtVerificarClick(frmConsDesEtiq->sbtVerificar); }, frmConsDesEtiq);
+        if (items->Active() && item > 0)
+            items->SetRecNo(item);
+        if (frmConsDesEtiq->cdsEtiqueta->Active())
+            frmConsDesEtiq->cdsEtiqueta->First();
+    }
     TfrmPadraoGrid::FormClose(sender, action);
+}
+
+void TfrmDesmembramento::dtsPadraoStateChange(QObject* sender)
+{
+    TfrmPadraoGrid::dtsPadraoStateChange(sender);
+    ControlaBotoes();
+}
+
+void TfrmDesmembramento::ControlaBotoes()
+{
+    const bool hasRows = cdsEtiqueta->Active() && !cdsEtiqueta->IsEmpty();
+    const auto set = [](TSpeedButton* button, QList<QAction*> items, bool enabled) {
+        button->setEnabled(enabled);
+        for (QAction* item : items)
+            item->setEnabled(enabled);
+    };
+    // Batches come only from the entry boxes and are never edited; nothing to verify or print.
+    set(sbtIncluir, {mniIncluir}, false);
+    set(sbtAlterar, {mniAlterar}, false);
+    set(sbtVerificar, {mniVerificar}, false);
+    set(sbtExcluir, {mniExcluir}, hasRows);
+    set(sbtConfirmar, {mniConfirmar}, hasRows);
+    set(sbtCancelar, {mniCancelar}, hasRows);
+    set(sbtProcurar, {mniProcurar}, hasRows);
+    set(sbtImprimir, {mniImprimir, mniVisualizar}, false);
+    mniConfigImpressora->setEnabled(false);
+}
+
+// ----- batches --------------------------------------------------------------------------------
+
+void TfrmDesmembramento::btnGeraEtiquetaClick(QObject*)
+{
+    {
+        TShowAviScope progress(this, kGeneratingKind, msgPadrao.Msg(QStringLiteral("GeraEtiqueta")));
+        Vd_GeraEtiqueta(false);
+        try {
+            cdsEtiqueta->Append();
+            Field(cdsEtiqueta, "QTETIQPROD")->SetAsFloat(StrToInt(edtQtdEtiqueta->Text()));
+            Field(cdsEtiqueta, "VRPESOETIQ")->SetAsFloat(StrToFloat(edtPeso->Text()));
+            cdsEtiqueta->Post();
+        } catch (...) {
+            // A batch that could not be stored leaves no half-made row behind.
+            if (cdsEtiqueta->State() == TDataSetState::Insert)
+                cdsEtiqueta->Cancel();
+            throw;
+        }
+    }
+    edtQtdEtiqueta->clear();
+    edtPeso->clear();
+    edtQtdEtiqueta->setFocus();
+}
+
+void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
+{
+    if (confirming) {
+        const double origem = StrToFloat(dbeQtdeOrig->text());
+        const double acumulado = StrToFloat(dbeQtdeAcumu->text());
+        if (origem != acumulado) {
+            edtQtdEtiqueta->setFocus();
+            MensErro(msgPadrao.Msg(QStringLiteral("Dif_Etiquetas_Lanc")), true);
+        }
+        return;
+    }
+
+    TField* total = Field(cdsEtiqueta, "QTACUMULADA");
+    const double accumulated = total->IsNull() ? 0.0 : total->AsFloat();
+    const QString quantity = edtQtdEtiqueta->Text();
+    const QString weight = edtPeso->Text();
+    const auto fail = [this](TEdit* box, const char* key) {
+        box->setFocus();
+        MensErro(msgPadrao.Msg(QLatin1String(key)), true);
+    };
+    if (EmptyString(quantity))
+        fail(edtQtdEtiqueta, "Qtde_dev");
+    if (EmptyString(weight))
+        fail(edtPeso, "Peso_dev");
+    if (StrToFloat(quantity) <= 0)
+        fail(edtQtdEtiqueta, "Qtde_maior");
+    if (StrToFloat(weight) <= 0)
+        fail(edtPeso, "Peso_maior");
+
+    const double source = Field(frmConsDesEtiq->cdsEtiqueta, "VRPESOETIQ")->AsFloat();
+    const double product = static_cast<double>(static_cast<long double>(StrToInt(quantity)) * StrToFloatExtended(weight));
+    if (source < product)
+        fail(edtQtdEtiqueta, "Etiq_Peso_maior");
+    const long double sum = static_cast<long double>(product) + static_cast<long double>(accumulated);
+    if (Round15(sum) > Round15(source))
+        fail(edtQtdEtiqueta, "Etiquetas_Lancadas");
+}
+
+void TfrmDesmembramento::cdsEtiquetaNewRecord(TClientDataSet* dataSet)
+{
+    TClientDataSet* item = frmConsDesEtiq->cdsProdEtiq;
+    Field(dataSet, "CDFILIAL")->SetValue(Field(item, "CDFILIAL")->Value());
+    Field(dataSet, "NRLANCTONF")->SetValue(Field(item, "NRLANCTONF")->Value());
+    Field(dataSet, "NRSEQITPROD")->SetValue(Field(item, "NRSEQITPROD")->Value());
+    Field(dataSet, "CDPRODUTO")->SetValue(Field(item, "CDPRODUTO")->Value());
+    Field(dataSet, "QTTOTALPRODETIQ")->SetValue(Field(item, "QTITEMPROD")->Value());
+    Field(dataSet, "IDSTATUSETIQ")->SetAsString(kAtivo);
+}
+
+void TfrmDesmembramento::cdsEtiquetaBeforePost(TClientDataSet*)
+{
+    // Only a new batch is expanded; an edited one changes no label row.
+    if (dtsPadrao->State() == TDataSetState::Insert)
+        Grava_HelEtiquetas(QStringLiteral("I"));
+}
+
+void TfrmDesmembramento::cdsEtiquetaBeforeDelete(TClientDataSet*)
+{
+    Grava_HelEtiquetas(QStringLiteral("E"));
+}
+
+void TfrmDesmembramento::cdsEtiquetaAfterDelete(TClientDataSet* dataSet)
+{
+    sbtExcluir->setEnabled(!dataSet->IsEmpty());
+}
+
+void TfrmDesmembramento::Grava_HelEtiquetas(const QString& operation)
+{
+    TShowAviScope progress(this, kGeneratingKind, msgPadrao.Msg(QStringLiteral("GeraEtiqueta")));
+    if (operation == QLatin1String("I"))
+        AddLabelRows();
+    else if (operation == QLatin1String("E"))
+        WithdrawLabelRows();
+}
+
+void TfrmDesmembramento::AddLabelRows()
+{
+    TClientDataSet* invoice = frmConsDesEtiq->cdsNotaFiscal;
+    TClientDataSet* item = frmConsDesEtiq->cdsProdEtiq;
+    TClientDataSet* source = frmConsDesEtiq->cdsEtiqueta;
+    const QString prefix = Field(invoice, "CDFILIAL")->AsString() + Field(invoice, "NRLANCTONF")->AsString()
+                           + Field(item, "NRSEQITPROD")->AsString();
+    const int count = EmptyString(edtQtdEtiqueta->Text()) ? 0 : StrToInt(edtQtdEtiqueta->Text());
+    const double weight = StrToFloat(edtPeso->Text());
+    const double quantity = count;
+    QList<TBookmark> added;
+    try {
+        for (int i = 0; i < count; ++i) {
+            cdsInsEtiqueta->Append();
+            Field(cdsInsEtiqueta, "IDCHECK")->SetAsString(kNaoMarcado);
+            for (const char* key : {"CDFILIAL", "NRLANCTONF", "NRSEQITPROD", "CDPRODUTO", "QTTOTALPRODETIQ", "IDSTATUSETIQ"})
+                Field(cdsInsEtiqueta, key)->SetValue(Field(source, key)->Value());
+            Field(cdsInsEtiqueta, "QTETIQPROD")->SetAsFloat(quantity);
+            Field(cdsInsEtiqueta, "VRPESOETIQ")->SetAsFloat(weight);
+            Field(cdsInsEtiqueta, "CDCODBARRAETIQ")->SetAsString(prefix);
+            cdsInsEtiqueta->Post();
+            added.append(cdsInsEtiqueta->GetBookmark());
+        }
+    } catch (...) {
+        // The batch row is not stored, so none of its label rows may stay.
+        if (cdsInsEtiqueta->State() == TDataSetState::Insert)
+            cdsInsEtiqueta->Cancel();
+        for (const TBookmark& row : added) {
+            cdsInsEtiqueta->GotoBookmark(row);
+            cdsInsEtiqueta->Delete();
+        }
+        throw;
+    }
+}
+
+void TfrmDesmembramento::WithdrawLabelRows()
+{
+    const int count = Field(cdsEtiqueta, "QTETIQPROD")->AsInteger();
+    const QVariantList keys = {Field(cdsEtiqueta, "CDFILIAL")->Value(), Field(cdsEtiqueta, "NRLANCTONF")->Value(),
+                               Field(cdsEtiqueta, "NRSEQITPROD")->Value(), Field(cdsEtiqueta, "VRPESOETIQ")->Value(),
+                               kAtivo};
+    for (int i = 0; i < count; ++i) {
+        if (cdsInsEtiqueta->Locate(kWithdrawKeys, keys, TLocateOption::CaseInsensitive))
+            cdsInsEtiqueta->Delete();
+    }
+}
+
+void TfrmDesmembramento::edtQtdEtiquetaKeyPress(QObject*, QChar& key)
+{
+    key = FilterNumberKey(key, false);
+    MaxNumber(edtQtdEtiqueta->Text(), kIntegerDigits, 0, key, edtQtdEtiqueta->SelStart(), edtQtdEtiqueta->SelLength());
+}
+
+void TfrmDesmembramento::edtPesoKeyPress(QObject*, QChar& key)
+{
+    key = FilterNumberKey(key, true);
+    MaxNumber(edtPeso->Text(), kIntegerDigits, kWeightDecimals, key, edtPeso->SelStart(), edtPeso->SelLength());
+}
+
+void TfrmDesmembramento::edtQtdEtiquetaKeyDown(QObject*, int& key, TShiftState)
+{
+    if (key == 0)
+        key = kUnnamedKey;
+    if (key != kEnter)
+        return;
+    key = 0;
+    btnGeraEtiquetaClick(btnGeraEtiqueta);
+}
+
+void TfrmDesmembramento::edtPesoKeyDown(QObject*, int& key, TShiftState)
+{
+    if (key == 0)
+        key = kUnnamedKey;
+    if (key != kEnter)
+        return;
+    key = 0;
+    btnGeraEtiquetaClick(btnGeraEtiqueta);
+}
+
+// ----- confirmation and cancellation ----------------------------------------------------------
+
+void TfrmDesmembramento::sbtConfirmarClick(QObject* sender)
+{
+    Vd_GeraEtiqueta(true);
+    TfrmPadraoGrid::sbtConfirmarClick(sender);
+    if (!UiServices().Question(this, msgPadrao.Msg(QStringLiteral("ConfirmaOper"))))
+        return;
+    NumberAndSend();
+    Close();
+}
+
+void TfrmDesmembramento::NumberAndSend()
+{
+    TClientDataSet* invoice = frmConsDesEtiq->cdsNotaFiscal;
+    TClientDataSet* item = frmConsDesEtiq->cdsProdEtiq;
+    TClientDataSet* source = frmConsDesEtiq->cdsEtiqueta;
+    TClientDataSet* printable = frmConsDesEtiq->cdsRelEtiquetas;
+    TField* highest = Field(source, "NRSEQETIQMAX");
+    int number = highest->IsNull() ? 0 : StrToInt(highest->AsString());
+    const QString sourceBarcode = Field(source, "CDCODBARRAETIQ")->AsString();
+
+    // Everything below is taken back when the server does not take the split, so that a
+    // second confirmation starts from the same rows and the same highest sequence.
+    TSplitUndo undo(*cdsInsEtiqueta, *printable);
+    try {
+        cdsInsEtiqueta->First();
+        while (!cdsInsEtiqueta->Eof()) {
+            ++number;
+            const QString sequence = LRPad(QString::number(number), 5, QLatin1Char('0'), true);
+            TField* barcode = Field(cdsInsEtiqueta, "CDCODBARRAETIQ");
+            TField* seqField = Field(cdsInsEtiqueta, "NRSEQETIQ");
+            undo.Numbering(cdsInsEtiqueta->GetBookmark(), seqField->Value(), barcode->Value());
+            const QString fullBarcode = barcode->AsString() + sequence;
+            cdsInsEtiqueta->Edit();
+            seqField->SetAsString(sequence);
+            barcode->SetAsString(fullBarcode);
+            cdsInsEtiqueta->Post();
+
+            printable->Append();
+            Field(printable, "IDCHECK")->SetAsString(kMarcado);
+            for (const char* key : {"NMPRODUTO", "LOTESUBLOTE", "NRSEQITPROD", "DTVALILOTE", "SGUNIDADE", "CDARVPROD"})
+                Field(printable, key)->SetValue(Field(item, key)->Value());
+            Field(printable, "NRNOTAFISC")->SetValue(Field(invoice, "NRNOTAFISC")->Value());
+            Field(printable, "CDSERIEENTR")->SetValue(Field(invoice, "CDSERIEENTR")->Value());
+            Field(printable, "VRPESOETIQ")->SetValue(Field(cdsInsEtiqueta, "VRPESOETIQ")->Value());
+            Field(printable, "QTETIQPROD")->SetAsFloat(1);
+            Field(printable, "CDCODBARRAETIQ")->SetAsString(fullBarcode);
+            printable->Post();
+            undo.PrintableAdded(printable->GetBookmark());
+
+            cdsInsEtiqueta->Next();
+        }
+
+        cdsInsEtiqueta->Append();
+        Field(cdsInsEtiqueta, "IDCHECK")->SetAsString(kNaoMarcado);
+        Field(cdsInsEtiqueta, "CDCODBARRAETIQ")->SetAsString(sourceBarcode);
+        Field(cdsInsEtiqueta, "IDSTATUSETIQ")->SetAsString(kInativo);
+        cdsInsEtiqueta->Post();
+        undo.SourceRowAdded(cdsInsEtiqueta->GetBookmark());
+
+        printable->SetFiltered(false);
+        if (printable->Locate(QStringLiteral("CDCODBARRAETIQ"), {sourceBarcode}, TLocateOption::CaseInsensitive)) {
+            undo.PrintableRemoving();
+            printable->Delete();
+        }
+        printable->SetFiltered(true);
+
+        TQueryScreenProgress progress(frmConsDesEtiq);
+        TConsDesEtiqServer server(*frmConsDesEtiq->netConsDesEtiq, progress);
+        server.SetEtiqueta(cdsInsEtiqueta->Delta());
+    } catch (...) {
+        undo.Undo();
+        throw;
+    }
+}
+
+void TfrmDesmembramento::sbtCancelarClick(QObject*)
+{
+    if (!UiServices().Question(this, msgPadrao.Msg(QStringLiteral("CancelOper"))))
+        return;
+    cdsEtiqueta->EmptyDataSet();
+    cdsInsEtiqueta->EmptyDataSet();
+    ControlaBotoes();
 }

@@ -1,0 +1,164 @@
+// The screen as it opens (layout, bound boxes, commands), the commands as batches come and go,
+// cancelling, and closing with the query screen's refresh.
+#include "screens_desmembra/splitfixture.h"
+
+#include "framework/column.h"
+#include "package/pkg_est99000.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+
+class ScreenLifecycle : public SplitScreenTest {
+protected:
+    // The base screen's commands as "name=on/off", buttons then menu entries.
+    QStringList Commands() const
+    {
+        QStringList states;
+        for (TSpeedButton* button : split->CommandButtons())
+            states << button->objectName() + (button->isEnabled() ? "=on" : "=off");
+        for (QAction* item : split->CommandMenuItems())
+            states << item->objectName() + (item->isEnabled() ? "=on" : "=off");
+        return states;
+    }
+    static QStringList CommandsWith(bool rows)
+    {
+        const QString on = rows ? "=on" : "=off";
+        return {"sbtIncluir=off", "sbtAlterar=off", "sbtExcluir" + on, "sbtConfirmar" + on, "sbtCancelar" + on,
+                "sbtVerificar=off", "sbtProcurar" + on, "sbtImprimir=off", "mniIncluir=off", "mniAlterar=off",
+                "mniExcluir" + on, "mniConfirmar" + on, "mniCancelar" + on, "mniVerificar=off", "mniProcurar" + on,
+                "mniImprimir=off", "mniVisualizar=off", "mniConfigImpressora=off"};
+    }
+};
+
+TEST_F(ScreenLifecycle, OpensOnTheItemAndSourceLabelWithItsLayout)
+{
+    PositionOnDefaultSource();
+    OpenSplit();
+    EXPECT_EQ(split->Caption(), "Desmembramento");
+    EXPECT_EQ(split->lblCodTela->text(), "Est99020");
+    EXPECT_EQ(split->size(), QSize(558, 396));
+    EXPECT_EQ(split->minimumSize(), split->maximumSize());
+    EXPECT_EQ(split->dbeCdProduto->text(), "1.01.0045");
+    EXPECT_EQ(split->dbeNmProduto->text(), "QUEIJO MUSSARELA");
+    EXPECT_EQ(split->dbeQtdeOrig->text(), "10,000");
+    EXPECT_EQ(split->dbeQtdeAcumu->text(), QString());
+    EXPECT_EQ(split->dbtNome->text(), "QUEIJO MUSSARELA");
+    for (QWidget* box : {static_cast<QWidget*>(split->dbeCdProduto), static_cast<QWidget*>(split->dbeNmProduto),
+                         static_cast<QWidget*>(split->dbeQtdeOrig), static_cast<QWidget*>(split->dbeQtdeAcumu)})
+        EXPECT_FALSE(box->isEnabled()) << box->objectName().toStdString();
+    EXPECT_TRUE(split->dbeQtdeAcumu->font().bold());
+    EXPECT_EQ(split->dbeQtdeAcumu->font().pixelSize(), 13);
+    EXPECT_EQ(split->grbQuantidade->title(), "Peso");
+    EXPECT_EQ(split->btnGeraEtiqueta->text(), "Gerar Etiqueta");
+    EXPECT_TRUE(split->btnGeraEtiqueta->font().bold());
+    EXPECT_EQ(split->panDados->height(), 83);
+    EXPECT_EQ(split->panGera->height(), 40);
+    EXPECT_EQ(split->edtQtdEtiqueta->width(), 59);
+    EXPECT_EQ(split->edtPeso->width(), 116);
+    ASSERT_EQ(split->dbgPadrao->Columns().size(), 2);
+    EXPECT_EQ(split->dbgPadrao->Columns().at(0)->TitleText(), "Quantidade");
+    EXPECT_EQ(split->dbgPadrao->Columns().at(1)->TitleText(), "Peso");
+    EXPECT_EQ(split->dbgPadrao->columnWidth(0), 94);
+    EXPECT_EQ(split->dbgPadrao->columnWidth(1), 249);
+    EXPECT_EQ(FocusedName(), "edtQtdEtiqueta");
+    EXPECT_EQ(Commands(), CommandsWith(false));
+}
+
+TEST_F(ScreenLifecycle, CommandsFollowWhetherThereIsABatch)
+{
+    PositionOnDefaultSource();
+    OpenSplit();
+    EnterBatch("1", "4");
+    EXPECT_EQ(Commands(), CommandsWith(true));
+    ui.Answers.enqueue(true);
+    QTest::mouseClick(split->sbtCancelar, Qt::LeftButton);
+    EXPECT_EQ(Commands(), CommandsWith(false));
+}
+
+TEST_F(ScreenLifecycle, CancellingEmptiesTheBatchesAndKeepsWhatIsTyped)
+{
+    PositionOnDefaultSource();
+    OpenSplit();
+    EnterBatch("1", "4");
+    EnterBatch("2", "1,5");
+    Type(split->edtQtdEtiqueta, "7");
+    Type(split->edtPeso, "0,5");
+
+    ui.Answers.enqueue(false);
+    QTest::mouseClick(split->sbtCancelar, Qt::LeftButton);
+    EXPECT_EQ(split->cdsEtiqueta->RecordCount(), 2);
+
+    ui.Answers.enqueue(true);
+    QTest::mouseClick(split->sbtCancelar, Qt::LeftButton);
+    EXPECT_EQ(Questions(), QStringList({QStringLiteral("Deseja cancelar a operação?"),
+                                        QStringLiteral("Deseja cancelar a operação?")}));
+    EXPECT_EQ(split->dbgPadrao->model()->rowCount(), 0);
+    EXPECT_TRUE(LabelRows().isEmpty());
+    EXPECT_EQ(split->dbeQtdeAcumu->text(), QString());
+    EXPECT_EQ(split->edtQtdEtiqueta->text(), "7");
+    EXPECT_EQ(split->edtPeso->text(), "0,5");
+    EXPECT_TRUE(split->isVisible());
+    EXPECT_EQ(server->Count("setEtiqueta"), 0);
+}
+
+TEST_F(ScreenLifecycle, ClosingWithoutConfirmingSendsNothingAndRefreshesTheQueryScreenOnTheSameItem)
+{
+    PositionQueryScreen({{"0001", "00001", 10.0}, {"0002", "00001", 7.0}, {"0002", "00002", 3.0}}, "0002", "00002");
+    OpenSplit();
+    EXPECT_EQ(split->dbeQtdeOrig->text(), "3,000");
+    EnterBatch("1", "3");
+    const int reads = server->Count("GetProduto");
+    split->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(split);
+    EXPECT_FALSE(boStCriado);
+    EXPECT_EQ(server->Count("setEtiqueta"), 0);
+    EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+    EXPECT_EQ(query->cdsProdEtiq->FieldByName("NRSEQITPROD")->AsString(), "0002");
+    EXPECT_EQ(query->cdsEtiqueta->RecNo(), 1);
+    if (!QueryScreenRefreshes())
+        GTEST_SKIP() << "the query screen's refresh does not read from the server yet";
+    EXPECT_EQ(server->Count("GetProduto"), reads + 1);
+}
+
+TEST_F(ScreenLifecycle, OpensModallyThroughItsFactoryAndIsBuiltAnewEachTime)
+{
+    PositionOnDefaultSource();
+    QList<QPointer<TForm>> opened;
+    ui.OnModal = [&](TForm* form) {
+        opened << form;
+        EXPECT_EQ(frmDesmembramento, form);
+        EXPECT_TRUE(boStCriado);
+    };
+    CriaFrmDesmembra();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CriaFrmDesmembra();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Modal), QStringList({"Desmembramento", "Desmembramento"}));
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_FALSE(opened.at(0));  // released when it closed
+    EXPECT_FALSE(boStCriado);
+}
+
+// The picture of the screen in the documentation, with two batches entered. It is written to
+// docs/ only when EST_WRITE_DOCS_PICTURES is set, so an ordinary test run changes no file.
+TEST_F(ScreenLifecycle, PictureWithTwoBatches)
+{
+    PositionOnDefaultSource();
+    OpenSplit();
+    EnterBatch("2", "3");
+    EnterBatch("1", "4");
+    Type(split->edtQtdEtiqueta, "");
+    QApplication::processEvents();
+    const QImage picture = split->grab().toImage();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(558, 396) * picture.devicePixelRatio());
+    if (qEnvironmentVariableIsEmpty("EST_WRITE_DOCS_PICTURES"))
+        return;
+    const QString path = QDir(qEnvironmentVariable("EST_SOURCE_DIR")).filePath("docs/desmembramento.png");
+    EXPECT_TRUE(picture.save(path)) << path.toStdString();
+}
+
+} // namespace
