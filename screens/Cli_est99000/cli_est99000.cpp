@@ -40,6 +40,17 @@ TGroupBox* FilterGroup(QWidget* parent, const QString& caption, const QString& n
 
 } // namespace
 
+// The names and texts of a filter group offering "Todos" or a list chosen in the list dialog.
+struct TfrmConsDesEtiq::TListOption {
+    const char* caption;
+    const char* group;
+    const char* todos;
+    const char* lista;
+    const char* button;
+    const char* title;
+    const char* emptyError;
+};
+
 TfrmConsDesEtiq::TfrmConsDesEtiq(QWidget* owner) : TfrmPadrao(owner), progress_(this)
 {
     setObjectName(QStringLiteral("frmConsDesEtiq"));
@@ -170,33 +181,14 @@ void TfrmConsDesEtiq::BuildFilterPanel()
     row->setContentsMargins(4, 2, 4, 4);
     row->setSpacing(6);
 
-    grbFilial = FilterGroup(panFiltro, QStringLiteral("Filial"), QStringLiteral("grbFilial"));
-    rdbFilialTodos = new TRadioButton(QStringLiteral("Todos"), grbFilial, QStringLiteral("rdbFilialTodos"));
-    rdbListaFilial = new TRadioButton(QStringLiteral("Lista"), grbFilial, QStringLiteral("rdbListaFilial"));
-    rdbListaFilial->SetChecked(true);
-    btnPesqFilial = new TBtnPesquisa(grbFilial, QStringLiteral("btnPesqFilial"));
-    btnPesqFilial->Title = QStringLiteral("Lista de Filiais");
-    btnPesqFilial->DataSource = dtsFilial;
-    btnPesqFilial->Associate = rdbListaFilial;
-    btnPesqFilial->EmptyError = QStringLiteral("Não há filial cadastrada.");
-    auto* filial = new QGridLayout(grbFilial);
-    filial->addWidget(rdbFilialTodos, 0, 0);
-    filial->addWidget(rdbListaFilial, 1, 0);
-    filial->addWidget(btnPesqFilial, 1, 1);
-
-    grbFornecedor = FilterGroup(panFiltro, QStringLiteral("Fornecedor"), QStringLiteral("grbFornecedor"));
-    rdbFornTodos = new TRadioButton(QStringLiteral("Todos"), grbFornecedor, QStringLiteral("rdbFornTodos"));
-    rdbListaForn = new TRadioButton(QStringLiteral("Lista"), grbFornecedor, QStringLiteral("rdbListaForn"));
-    rdbListaForn->SetChecked(true);
-    btnPesqForn = new TBtnPesquisa(grbFornecedor, QStringLiteral("btnPesqForn"));
-    btnPesqForn->Title = QStringLiteral("Lista de Fornecedores");
-    btnPesqForn->DataSource = dtsFornecedor;
-    btnPesqForn->Associate = rdbListaForn;
-    btnPesqForn->EmptyError = QStringLiteral("Não há fornecedor cadastrado.");
-    auto* fornecedor = new QGridLayout(grbFornecedor);
-    fornecedor->addWidget(rdbFornTodos, 0, 0);
-    fornecedor->addWidget(rdbListaForn, 1, 0);
-    fornecedor->addWidget(btnPesqForn, 1, 1);
+    BuildListOption(grbFilial, rdbFilialTodos, rdbListaFilial, btnPesqFilial,
+                    {"Filial", "grbFilial", "rdbFilialTodos", "rdbListaFilial", "btnPesqFilial",
+                     "Lista de Filiais", "Não há filial cadastrada."},
+                    dtsFilial);
+    BuildListOption(grbFornecedor, rdbFornTodos, rdbListaForn, btnPesqForn,
+                    {"Fornecedor", "grbFornecedor", "rdbFornTodos", "rdbListaForn", "btnPesqForn",
+                     "Lista de Fornecedores", "Não há fornecedor cadastrado."},
+                    dtsFornecedor);
 
     grbDataEmissao = FilterGroup(panFiltro, QStringLiteral("Data de Emissão"), QStringLiteral("grbDataEmissao"));
     auto dateEdit = [this](const char* name) {
@@ -233,6 +225,24 @@ void TfrmConsDesEtiq::BuildFilterPanel()
     row->addWidget(grbDataEmissao, 3);
     row->addWidget(grbNumero, 3);
     AddTopPanel(panFiltro);
+}
+
+void TfrmConsDesEtiq::BuildListOption(TGroupBox*& group, TRadioButton*& todos, TRadioButton*& lista,
+                                      TBtnPesquisa*& button, const TListOption& names, TDataSource* lookup)
+{
+    group = FilterGroup(panFiltro, QString::fromUtf8(names.caption), QLatin1String(names.group));
+    todos = new TRadioButton(QStringLiteral("Todos"), group, QLatin1String(names.todos));
+    lista = new TRadioButton(QStringLiteral("Lista"), group, QLatin1String(names.lista));
+    lista->SetChecked(true);
+    button = new TBtnPesquisa(group, QLatin1String(names.button));
+    button->Title = QString::fromUtf8(names.title);
+    button->DataSource = lookup;
+    button->Associate = lista;
+    button->EmptyError = QString::fromUtf8(names.emptyError);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(todos, 0, 0);
+    grid->addWidget(lista, 1, 0);
+    grid->addWidget(button, 1, 1);
 }
 
 void TfrmConsDesEtiq::BuildBarcodePanel()

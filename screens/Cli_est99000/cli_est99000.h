@@ -161,6 +161,9 @@ public:
     static QColor GlyphTransparentColor();
 
 private:
+    struct TListOption;
+    void BuildListOption(TGroupBox*& group, TRadioButton*& todos, TRadioButton*& lista, TBtnPesquisa*& button,
+                         const TListOption& names, TDataSource* lookup);
     void BuildRecordSets();
     void BuildLookups();
     void BuildCommandBar();
