@@ -62,6 +62,7 @@ void TForm::Show()
                 RunGuarded([this] { FormActivate(this); }, this);
         });
     }
+    RunShowStep();
     if (sub_) {
         show();  // a form closed with caHide was hidden inside its child window
         sub_->show();
@@ -84,6 +85,7 @@ int TForm::ShowModal()
         setParent(mainArea->window(), Qt::Dialog);
     else if (parentWidget())
         setWindowFlags(Qt::Dialog | (windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
+    RunShowStep();
     const int result = UiServices().ShowModal(this);
     return result;
 }
@@ -158,15 +160,21 @@ void TForm::SetFixedBorder(bool fixed)
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
-void TForm::showEvent(QShowEvent* event)
+void TForm::RunShowStep()
 {
-    QWidget::showEvent(event);
     // Once per opening: restoring a minimised child window shows the form again, but it is the
     // same opening and must not run the screen's start-up again.
-    if (event->spontaneous() || showRan_)
+    if (showRan_)
         return;
     showRan_ = true;
     RunGuarded([this] { FormShow(this); }, this);
+}
+
+void TForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        RunShowStep();
 }
 
 void TForm::changeEvent(QEvent* event)

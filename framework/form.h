@@ -63,6 +63,9 @@ public:
 
     // Runs FormCreate through the event guard; CreateForm calls it once.
     void RunCreate();
+    // Runs FormShow once per opening; Show and ShowModal run it before the window appears, so the
+    // focus FormShow gives is where the window starts.
+    void RunShowStep();
 
 signals:
     void closed();

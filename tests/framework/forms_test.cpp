@@ -2,6 +2,7 @@
 
 #include "framework/frmdadosgerrel.h"
 #include "framework/frmpadrao.h"
+#include "framework/edit.h"
 #include "framework/frmpadraogrid.h"
 #include "framework/routines.h"
 #include "framework/session.h"
@@ -24,10 +25,14 @@ public:
         TfrmPadrao::FormCreate(sender);
         calls.append(QStringLiteral("create"));
     }
+    QWidget* showFocus = nullptr;
+
     void FormShow(QObject* sender) override
     {
         TfrmPadrao::FormShow(sender);
         calls.append(QStringLiteral("show"));
+        if (showFocus)
+            showFocus->setFocus();
     }
     void FormClose(QObject* sender, TCloseAction& action) override
     {
@@ -153,6 +158,27 @@ TEST_F(Forms, ScreensOpenAsChildWindowsOfTheRegisteredArea)
     DeletePending();
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(area.subWindowList().isEmpty());
+    TForm::SetMainArea(nullptr);
+}
+
+TEST_F(Forms, AChildWindowStartsWithTheFocusItsShowStepGave)
+{
+    QMdiArea area;
+    area.resize(1024, 768);
+    ShowActive(area);
+    TForm::SetMainArea(&area);
+    QPointer<TfrmTeste> form = CreateForm<TfrmTeste>();
+    auto* filter = new TEdit(form);
+    form->AddTopPanel(filter);  // after the grid in the focus chain
+    int gridEntered = 0;
+    form->dbgPadrao->OnEnter = [&](QObject*) { ++gridEntered; };
+    form->showFocus = filter;
+    form->Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), filter);
+    EXPECT_EQ(gridEntered, 0);
+    form->Close();
+    DeletePending();
     TForm::SetMainArea(nullptr);
 }
 
