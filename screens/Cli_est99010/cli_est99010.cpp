@@ -43,6 +43,20 @@ void SetMark(TClientDataSet* set, const QString& mark)
     set->FieldByName(kMark)->SetAsString(mark);
 }
 
+// Walks the set from its first row and sets the marks to "U": every mark other than "U", or
+// only the "C" ones. Each change is posted as the walk moves on, the last one at the end.
+void ResetMarks(TClientDataSet* set, bool markedOnly)
+{
+    for (set->First(); !set->Eof(); set->Next()) {
+        const QString mark = MarkOf(set);
+        if (mark == kUnmarked || (markedOnly && mark != kMarked))
+            continue;
+        set->Edit();
+        SetMark(set, kUnmarked);
+    }
+    set->CheckBrowseMode();
+}
+
 // The printable-label list limited to one item's labels, as the query screen keeps it.
 void FilterToItem(TClientDataSet* labels, const QString& itemSeq)
 {
@@ -239,13 +253,7 @@ void TfrmRelConsDesEtiq::FormClose(QObject* sender, TCloseAction& action)
     TClientDataSet* items = frmConsDesEtiq->cdsProdEtiq;
     if (items->Active()) {
         TControlsPause paused(items);
-        for (items->First(); !items->Eof(); items->Next()) {
-            if (MarkOf(items) == kUnmarked)
-                continue;
-            items->Edit();
-            SetMark(items, kUnmarked);
-        }
-        items->CheckBrowseMode();
+        ResetMarks(items, false);
         items->First();
     }
     cdsRelEtiquetas->EmptyDataSet();
@@ -410,11 +418,7 @@ void TfrmRelConsDesEtiq::UnmarkAllItems()
 {
     TClientDataSet* items = Consulta().cdsProdEtiq;
     const int recNo = items->RecNo();
-    for (items->First(); !items->Eof(); items->Next()) {
-        items->Edit();
-        SetMark(items, kUnmarked);
-        items->Post();
-    }
+    ResetMarks(items, false);
     // Labels marked by themselves keep their ticks, but leave the print set too.
     cdsRelEtiquetas->EmptyDataSet();
     items->SetRecNo(recNo);
@@ -430,15 +434,8 @@ void TfrmRelConsDesEtiq::DesmarcaEtiq()
         const QString index = labels->IndexName();
         labels->SetIndexName(QString());
         labels->SetFiltered(false);
-        labels->First();
         TControlsPause paused(labels);
-        for (; !labels->Eof(); labels->Next()) {
-            if (MarkOf(labels) != kMarked)
-                continue;
-            labels->Edit();
-            SetMark(labels, kUnmarked);
-        }
-        labels->CheckBrowseMode();
+        ResetMarks(labels, true);
         labels->SetFiltered(true);
         labels->SetIndexName(index);
     }
@@ -446,13 +443,7 @@ void TfrmRelConsDesEtiq::DesmarcaEtiq()
     if (items->Active()) {
         const int recNo = items->RecNo();
         TControlsPause paused(items);
-        for (items->First(); !items->Eof(); items->Next()) {
-            if (MarkOf(items) != kMarked)
-                continue;
-            items->Edit();
-            SetMark(items, kUnmarked);
-        }
-        items->CheckBrowseMode();
+        ResetMarks(items, true);
         items->SetRecNo(recNo);
     }
     cdsRelEtiquetas->EmptyDataSet();

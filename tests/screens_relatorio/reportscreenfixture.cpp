@@ -15,23 +15,11 @@ namespace {
 const QString kBranch = QStringLiteral("0001");
 const QString kEntry = QStringLiteral("0000004711");
 
-TPacketFieldType PacketType(TFieldType type)
-{
-    switch (type) {
-    case TFieldType::String: return TPacketFieldType::String;
-    case TFieldType::FixedString: return TPacketFieldType::FixedString;
-    case TFieldType::Float: return TPacketFieldType::Float;
-    case TFieldType::DateTime: return TPacketFieldType::DateTime;
-    }
-    return TPacketFieldType::String;
-}
-
 // A packet with the set's own columns; a column a row does not name is null.
 TDataPacket PacketOf(const TClientDataSet* set, const QList<QVariantMap>& rows)
 {
     TDataPacket packet;
-    for (TField* field : set->Fields())
-        packet.fields.append({field->FieldName(), PacketType(field->DataType()), field->Size()});
+    packet.fields = set->Packet().fields;
     for (const QVariantMap& values : rows) {
         QVariantList row;
         for (const TPacketField& field : packet.fields)
@@ -96,6 +84,28 @@ QList<QPair<QString, QString>> Column(const TClientDataSet* set, const QString& 
     for (const QVariantList& row : packet.rows)
         result.append({row.value(k).toString(), row.value(v).toString()});
     return result;
+}
+
+// The barcodes of the set's visible rows, in its order, without moving its cursor.
+QStringList VisibleBarcodes(TClientDataSet* set)
+{
+    QStringList barcodes;
+    for (int row = 1; row <= set->RecordCount(); ++row) {
+        TRecordPeek peek(set, row);
+        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
+    }
+    return barcodes;
+}
+
+// The mark of the row whose key field holds key, whatever the set's filter.
+QString MarkWhere(const TClientDataSet* set, const QString& keyField, const QString& key)
+{
+    for (const auto& [value, mark] : Column(set, keyField, QStringLiteral("IDCHECK"))) {
+        if (value == key)
+            return mark;
+    }
+    ADD_FAILURE() << "no row with " << keyField.toStdString() << " = " << key.toStdString();
+    return QString();
 }
 
 void FlushDeletes()
@@ -244,43 +254,22 @@ void ReportScreenTest::GoToLabel(const QString& barcode)
 
 QStringList ReportScreenTest::PrintSet() const
 {
-    QStringList barcodes;
-    TClientDataSet* set = screen->cdsRelEtiquetas;
-    for (int row = 1; row <= set->RecordCount(); ++row) {
-        TRecordPeek peek(set, row);
-        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
+    return VisibleBarcodes(screen->cdsRelEtiquetas);
 }
 
 QStringList ReportScreenTest::LabelRows() const
 {
-    QStringList barcodes;
-    for (int row = 1; row <= Labels()->RecordCount(); ++row) {
-        TRecordPeek peek(Labels(), row);
-        barcodes << Labels()->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
+    return VisibleBarcodes(Labels());
 }
 
 QString ReportScreenTest::ItemMark(const QString& item) const
 {
-    for (const auto& [seq, mark] : Column(Items(), QStringLiteral("NRSEQITPROD"), QStringLiteral("IDCHECK"))) {
-        if (seq == item)
-            return mark;
-    }
-    ADD_FAILURE() << "no item " << item.toStdString();
-    return QString();
+    return MarkWhere(Items(), QStringLiteral("NRSEQITPROD"), item);
 }
 
 QString ReportScreenTest::LabelMark(const QString& barcode) const
 {
-    for (const auto& [code, mark] : Column(Labels(), QStringLiteral("CDCODBARRAETIQ"), QStringLiteral("IDCHECK"))) {
-        if (code == barcode)
-            return mark;
-    }
-    ADD_FAILURE() << "no label " << barcode.toStdString();
-    return QString();
+    return MarkWhere(Labels(), QStringLiteral("CDCODBARRAETIQ"), barcode);
 }
 
 QStringList ReportScreenTest::ItemMarks() const
