@@ -2,6 +2,8 @@
 // key filters and Enter, and the rows a batch adds to the grid and to the new labels.
 #include "screens_desmembra/splitfixture.h"
 
+#include "framework/showavi.h"
+
 #include <QTest>
 
 namespace {
@@ -32,7 +34,8 @@ protected:
         EXPECT_EQ(Errors(), QStringList{message}) << ui.Log().join('\n').toStdString();
         EXPECT_EQ(FocusedName(), QLatin1String(focus));
         EXPECT_EQ(GridRows(), rowsBefore);
-        EXPECT_EQ(ui.Entries.last().kind, TUiEntryKind::ProgressHide);
+        EXPECT_EQ(ShowAviDepth(), 0);
+        EXPECT_EQ(ui.Texts(TUiEntryKind::ProgressHide).size(), 1);
     }
 };
 
@@ -99,6 +102,7 @@ TEST_F(BatchEntry, BatchesThatReachTheSourceWeightPassAndAnyFurtherBatchIsRefuse
     ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
     EXPECT_EQ(Acumulado(), "10");
 
+    ui.Clear();
     EnterBatch("1", "0,001");
     ExpectRefused(QStringLiteral("A Quantidade de Etiqueta e o Peso informado, adicionados a(s) Etiqueta(s) "
                                  "lançada(s) anteriormente, superam o valor total da quantidade do produto."),
@@ -159,7 +163,10 @@ TEST_F(BatchEntry, AQuantityBeyondThirtyTwoBitsFailsItsConversionAndAddsNothing)
     EXPECT_EQ(FocusedName(), "edtPeso");  // a conversion error moves no focus
     EXPECT_EQ(GridRows(), 0);
     EXPECT_TRUE(LabelRows().isEmpty());
-    EXPECT_EQ(ui.Entries.last().kind, TUiEntryKind::ProgressHide);
+    // The animation goes away before the error is shown.
+    ASSERT_GE(ui.Entries.size(), 2);
+    EXPECT_EQ(ui.Entries.at(ui.Entries.size() - 2).kind, TUiEntryKind::ProgressHide);
+    EXPECT_EQ(ShowAviDepth(), 0);
 }
 
 TEST_F(BatchEntry, KeyFiltersLetThroughOnlyWhatANumberNeeds)

@@ -4,6 +4,7 @@
 #include "screens_desmembra/splitfixture.h"
 
 #include "framework/eventguard.h"
+#include "framework/showavi.h"
 #include "platform/packet.h"
 
 #include <QTest>
@@ -59,7 +60,7 @@ TEST_F(Confirmation, OrigemTenAgainstAcumuladoTenPassesTheFinalCheckAndNoChanges
     PositionOnDefaultSource();
     OpenSplit();
     EnterBatch("1", "9,999");
-    Confirm(true);
+    QTest::mouseClick(split->sbtConfirmar, Qt::LeftButton);
     EXPECT_EQ(Errors(), QStringList{kDifference});
     EXPECT_TRUE(Questions().isEmpty());
     EXPECT_EQ(FocusedName(), "edtQtdEtiqueta");
@@ -105,10 +106,11 @@ TEST_F(Confirmation, NewLabelsAreNumberedAfterTheHighestSequenceInWeightOrder)
     Confirm(true);
     ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
 
-    // k = 3 new labels and the source label's inactivation: k + 1 insertions.
+    // k = 3 new labels and the source label's inactivation: k + 1 insertions, in the order the
+    // rows were made; the numbers follow the weights.
     const TChangePacket packet = SentPacket();
-    EXPECT_EQ(Insertions(packet), QStringList({"00008|" + Item1("00008") + "|2.5|A", "00009|" + Item1("00009") + "|2.5|A",
-                                               "00010|" + Item1("00010") + "|5|A", "|" + Item1("00001") + "||I"}));
+    EXPECT_EQ(Insertions(packet), QStringList({"00010|" + Item1("00010") + "|5|A", "00008|" + Item1("00008") + "|2.5|A",
+                                               "00009|" + Item1("00009") + "|2.5|A", "|" + Item1("00001") + "||I"}));
     // The source row carries only its mark, its barcode and the inactive status.
     const QVariantList& source = packet.changes.last().newRow;
     QStringList set;
@@ -170,7 +172,7 @@ TEST_F(Confirmation, ARefusedSendLeavesEverythingAsBeforeSoThatConfirmingAgainSe
     EXPECT_EQ(split->cdsEtiqueta->RecordCount(), 2);
     EXPECT_EQ(LabelRows(), labelsBefore);
     EXPECT_EQ(PrintableRows(), printableBefore);
-    EXPECT_EQ(ui.Entries.last().kind, TUiEntryKind::ProgressHide);
+    EXPECT_EQ(ShowAviDepth(), 0);
 
     ui.Clear();
     Confirm(true);
@@ -178,8 +180,8 @@ TEST_F(Confirmation, ARefusedSendLeavesEverythingAsBeforeSoThatConfirmingAgainSe
     const QList<QJsonObject> packets = server->ChangePackets();
     ASSERT_EQ(packets.size(), 2);
     EXPECT_EQ(packets.at(1), packets.at(0));
-    EXPECT_EQ(Insertions(SentPacket(1)), QStringList({"00004|" + Item1("00004") + "|3|A", "00005|" + Item1("00005") + "|3|A",
-                                                      "00006|" + Item1("00006") + "|4|A", "|" + Item1("00001") + "||I"}));
+    EXPECT_EQ(Insertions(SentPacket(1)), QStringList({"00006|" + Item1("00006") + "|4|A", "00004|" + Item1("00004") + "|3|A",
+                                                      "00005|" + Item1("00005") + "|3|A", "|" + Item1("00001") + "||I"}));
     QStringList expected = printableBefore;
     expected.removeAll("U|" + Item1("00001") + "|10");
     expected << "C|" + Item1("00004") + "|3" << "C|" + Item1("00005") + "|3" << "C|" + Item1("00006") + "|4";

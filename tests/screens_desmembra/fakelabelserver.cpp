@@ -1,5 +1,6 @@
 #include "screens_desmembra/fakelabelserver.h"
 
+#include "platform/packet.h"
 #include "platform/variant.h"
 
 #include <QJsonArray>
@@ -22,6 +23,42 @@ void Answer(httplib::Response& response, const QJsonValue& id, const QJsonObject
 QJsonObject Result(const TVariant& value, const QJsonObject& byRef = {})
 {
     return {{"result", QJsonObject{{"value", value.ToJson()}, {"byRef", byRef}}}};
+}
+
+int Column(const QList<TPacketField>& fields, const QString& name)
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields.at(i).name == name)
+            return i;
+    return -1;
+}
+
+// Applies an accepted change packet to the label packet as the real server would: an insertion
+// with the status "I" inactivates the label of its barcode, any other insertion is a new label.
+QJsonObject Applied(const QJsonObject& labelsJson, const QJsonObject& changesJson)
+{
+    TDataPacket labels = DataPacketFromJson(labelsJson);
+    const TChangePacket changes = ChangePacketFromJson(changesJson);
+    const int barcode = Column(labels.fields, QStringLiteral("CDCODBARRAETIQ"));
+    const int status = Column(labels.fields, QStringLiteral("IDSTATUSETIQ"));
+    for (const TChange& change : changes.changes) {
+        const QVariantList& row = change.newRow;
+        const QString code = row.value(Column(changes.fields, QStringLiteral("CDCODBARRAETIQ"))).toString();
+        const QString state = row.value(Column(changes.fields, QStringLiteral("IDSTATUSETIQ"))).toString();
+        if (state == QLatin1String("I")) {
+            for (QVariantList& label : labels.rows)
+                if (label.value(barcode).toString() == code)
+                    label[status] = state;
+            continue;
+        }
+        QVariantList label;
+        for (const TPacketField& field : labels.fields) {
+            const int from = Column(changes.fields, field.name);
+            label.append(from < 0 ? QVariant() : row.value(from));
+        }
+        labels.rows.append(label);
+    }
+    return DataPacketToJson(labels);
 }
 
 } // namespace
@@ -104,6 +141,13 @@ void TFakeLabelServer::Handle(const httplib::Request& request, httplib::Response
     if (method == QLatin1String("setEtiqueta") && params.size() == 1) {
         packets_.append(params.at(0).toObject().value(QStringLiteral("value")).toObject());
         const QString reply = replies_.isEmpty() ? QString() : replies_.takeFirst();
+        if (!reply.contains(QLatin1String("Erro: "))) {
+            try {
+                labels_ = Applied(labels_, packets_.last());
+            } catch (const std::exception&) {
+                // A packet the server cannot read changes nothing; the test sees what was sent.
+            }
+        }
         Answer(response, id, Result(TVariant::FromString(reply)));
         return;
     }

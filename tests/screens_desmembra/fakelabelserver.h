@@ -2,8 +2,9 @@
 // A label application server inside the test process, on a loopback port chosen at run time.
 // It answers GetNFEtiqueta and GetProduto from the packets a test gives it and setEtiqueta from
 // a script of replies (front first; the empty reply, success, once the script is used up), and
-// keeps every change packet it received. Any other method is a JSON-RPC error. Safe to read
-// from the test thread while the server thread answers.
+// keeps every change packet it received. A split it accepts changes the labels it serves from
+// then on: the source label becomes inactive and the new labels are listed. Any other method is
+// a JSON-RPC error. Safe to read from the test thread while the server thread answers.
 
 #include <QJsonObject>
 #include <QList>
