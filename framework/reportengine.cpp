@@ -1,27 +1,10 @@
 #include "framework/reportengine.h"
 
 #include "framework/form.h"
+#include "framework/labelsheetengine.h"
 #include "framework/messages.h"
-#include "framework/uiservices.h"
 
 namespace {
-
-class TMissingReportEngine : public TReportEngine {
-public:
-    QStringList ReportNames(const QString&, const QString&) override { return {}; }
-    void Preview(const TReportRequest& request) override { Report(request); }
-    void Print(const TReportRequest& request) override { Report(request); }
-    void Design(const TReportRequest& request, bool) override
-    {
-        UiServices().Information(request.screen, QStringLiteral("O editor de relatórios não está disponível."));
-    }
-
-private:
-    static void Report(const TReportRequest& request)
-    {
-        UiServices().Error(request.screen, MissingReportMessage(request));
-    }
-};
 
 TReportEngine* current = nullptr;
 
@@ -29,8 +12,8 @@ TReportEngine* current = nullptr;
 
 TReportEngine& ReportEngine()
 {
-    static TMissingReportEngine placeholder;
-    return current ? *current : placeholder;
+    static TLabelSheetEngine labelSheets;
+    return current ? *current : labelSheets;
 }
 
 void SetReportEngine(TReportEngine* engine)

@@ -1,10 +1,9 @@
 #pragma once
 // TReportEngine: what the base report screen asks of the host's report engine: the names of the
 // report definitions of a report code, and preview, print and design of one of them over the
-// screen's data sources. ReportEngine() returns the engine in force; until the host installs one
-// with SetReportEngine (the caller keeps ownership), a placeholder engine lists no report and
-// answers preview and print with the screen's "Arq_Rel_Err" message (the definition was not
-// found), returning normally.
+// screen's data sources. ReportEngine() returns the engine in force: the label-sheet engine
+// (TLabelSheetEngine) unless another one was installed with SetReportEngine (the caller keeps
+// ownership; nullptr goes back to the label-sheet engine).
 
 #include <QList>
 #include <QString>
