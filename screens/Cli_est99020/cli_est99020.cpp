@@ -483,14 +483,10 @@ void TfrmDesmembramento::edtQtdEtiquetaKeyDown(QObject*, int& key, TShiftState)
     btnGeraEtiquetaClick(btnGeraEtiqueta);
 }
 
-void TfrmDesmembramento::edtPesoKeyDown(QObject*, int& key, TShiftState)
+void TfrmDesmembramento::edtPesoKeyDown(QObject* sender, int& key, TShiftState shift)
 {
-    if (key == 0)
-        key = kUnnamedKey;
-    if (key != kEnter)
-        return;
-    key = 0;
-    btnGeraEtiquetaClick(btnGeraEtiqueta);
+    // Enter in the weight box generates the batch just as in the quantity box.
+    edtQtdEtiquetaKeyDown(sender, key, shift);
 }
 
 // ----- confirmation and cancellation ----------------------------------------------------------
