@@ -112,18 +112,16 @@ void TfrmConsDesEtiq::BuildRecordSets()
 
     dtsPadrao->SetDataSet(cdsNotaFiscal);
     dbtNome->SetDataField(QStringLiteral("DSRODAP"));
-    dtsProdEtiq = new TDataSource(this);
-    dtsProdEtiq->setObjectName(QStringLiteral("dtsProdEtiq"));
-    dtsProdEtiq->SetDataSet(cdsProdEtiq);
-    dtsEtiqueta = new TDataSource(this);
-    dtsEtiqueta->setObjectName(QStringLiteral("dtsEtiqueta"));
-    dtsEtiqueta->SetDataSet(cdsEtiqueta);
-    dtsAuxEtiqueta = new TDataSource(this);
-    dtsAuxEtiqueta->setObjectName(QStringLiteral("dtsAuxEtiqueta"));
-    dtsAuxEtiqueta->SetDataSet(cdsAuxEtiqueta);
-    dtsRelEtiquetas = new TDataSource(this);
-    dtsRelEtiquetas->setObjectName(QStringLiteral("dtsRelEtiquetas"));
-    dtsRelEtiquetas->SetDataSet(cdsRelEtiquetas);
+    auto source = [this](const char* name, TClientDataSet* set) {
+        auto* dataSource = new TDataSource(this);
+        dataSource->setObjectName(QLatin1String(name));
+        dataSource->SetDataSet(set);
+        return dataSource;
+    };
+    dtsProdEtiq = source("dtsProdEtiq", cdsProdEtiq);
+    dtsEtiqueta = source("dtsEtiqueta", cdsEtiqueta);
+    dtsAuxEtiqueta = source("dtsAuxEtiqueta", cdsAuxEtiqueta);
+    dtsRelEtiquetas = source("dtsRelEtiquetas", cdsRelEtiquetas);
     // Empty until the first invoice is read, but open, so that filters, look-ups and the
     // printable-label list work from the start.
     for (TClientDataSet* set : {cdsProdEtiq, cdsEtiqueta, cdsAuxEtiqueta, cdsRelEtiquetas})

@@ -173,6 +173,9 @@ private:
     void BuildGlyphs();
     void BindHandlers();
 
+    // "Todos" or "Lista" of a filter group: the other option goes off, the list dialog's button
+    // serves only "Lista".
+    void EscolheOpcao(TRadioButton* outra, TBtnPesquisa* pesquisa, bool lista);
     // The label filter of the current item on the labels and the printable labels.
     void FiltraEtiquetasDoItem();
     // Appends the printable-label row of the current label of the current item, unless a row

@@ -27,28 +27,30 @@ QString MaskedTaxNumber(const TField* number, const TField* personType)
 
 void TfrmConsDesEtiq::rdbFilialTodosClick(QObject*)
 {
-    rdbListaFilial->SetChecked(false);
-    btnPesqFilial->setEnabled(false);
+    EscolheOpcao(rdbListaFilial, btnPesqFilial, false);
     stListaFili.clear();
 }
 
 void TfrmConsDesEtiq::rdbListaFilialClick(QObject*)
 {
-    rdbFilialTodos->SetChecked(false);
-    btnPesqFilial->setEnabled(true);
+    EscolheOpcao(rdbFilialTodos, btnPesqFilial, true);
 }
 
 void TfrmConsDesEtiq::rdbFornTodosClick(QObject*)
 {
-    rdbListaForn->SetChecked(false);
-    btnPesqForn->setEnabled(false);
+    EscolheOpcao(rdbListaForn, btnPesqForn, false);
     stListaForn.clear();
 }
 
 void TfrmConsDesEtiq::rdbListaFornClick(QObject*)
 {
-    rdbFornTodos->SetChecked(false);
-    btnPesqForn->setEnabled(true);
+    EscolheOpcao(rdbFornTodos, btnPesqForn, true);
+}
+
+void TfrmConsDesEtiq::EscolheOpcao(TRadioButton* outra, TBtnPesquisa* pesquisa, bool lista)
+{
+    outra->SetChecked(false);
+    pesquisa->setEnabled(lista);
 }
 
 void TfrmConsDesEtiq::btnPesqFilialClick(QObject*)

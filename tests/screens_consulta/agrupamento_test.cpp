@@ -88,14 +88,18 @@ protected:
         });
     }
 
-    void GroupSecondAndFifth()
+    // Marks these labels (grid rows) of the current item, answers Yes to the question and
+    // groups; only what the grouping shows and sends is recorded afterwards.
+    void Group(const QList<int>& rows)
     {
-        MarkLabels({1, 4});
+        MarkLabels(rows);
         ui.Answers.enqueue(true);
         ui.Clear();
         server.ClearCalls();
         Click(tela->btnAgrupar);
     }
+
+    void GroupSecondAndFifth() { Group({1, 4}); }
 };
 
 TEST_F(Agrupamento, TwoMarkedLabelsTravelAsTwoInactivationsAndOneNewLabelWithTheirWeight)
@@ -156,9 +160,7 @@ TEST_F(Agrupamento, TheSameItemByPositionIsCurrentAgainWithTheNewLabelSelected)
 {
     AcceptGrouping(QString(), QStringLiteral("0004"), {"00001", "00002"}, QStringLiteral("00003"), 10.05);
     ClickItem(3);
-    MarkLabels({0, 1});
-    ui.Answers.enqueue(true);
-    Click(tela->btnAgrupar);
+    Group({0, 1});
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 3);
     EXPECT_EQ(Row(packet, 2).value("NRSEQETIQ"), QVariant(QStringLiteral("00003")));
@@ -171,9 +173,7 @@ TEST_F(Agrupamento, TheSameItemByPositionIsCurrentAgainWithTheNewLabelSelected)
 TEST_F(Agrupamento, ANewLabelTheServerDidNotCreateIsNotSelectedAndCannotBePrinted)
 {
     ClickItem(3);
-    MarkLabels({0, 1});
-    ui.Answers.enqueue(true);
-    Click(tela->btnAgrupar);
+    Group({0, 1});
     EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{QStringLiteral("Agrupamento realizado com sucesso.")});
     EXPECT_EQ(Current(tela->cdsProdEtiq, "NRSEQITPROD"), QStringLiteral("0001"));
     EXPECT_FALSE(PrintableBarcodes(tela->cdsRelEtiquetas).join(',').contains(Barcode(kNota1, "0004", "00003")));
@@ -197,9 +197,7 @@ TEST_F(Agrupamento, ALabelMarkedBeforeAnItemMoveIsGroupedWithTheLaterMarks)
     MarkLabels({0});
     ClickItem(1);
     ClickItem(0);
-    MarkLabels({2, 3});
-    ui.Answers.enqueue(true);
-    Click(tela->btnAgrupar);
+    Group({2, 3});
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 4);
     EXPECT_EQ(Row(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0001", "00001")));
@@ -235,11 +233,7 @@ TEST_F(Agrupamento, AnyOtherReplyGivesNoMessageAndAFailedCallStillReloads)
 
     server.FailMethod(QStringLiteral("setEtiqueta"), QStringLiteral("Servidor em manutenção"));
     ClickItem(3);
-    MarkLabels({0, 1});
-    ui.Answers.enqueue(true);
-    ui.Clear();
-    server.ClearCalls();
-    Click(tela->btnAgrupar);
+    Group({0, 1});
     EXPECT_EQ(server.Methods(), (QStringList{QStringLiteral("setEtiqueta"), QStringLiteral("GetProduto")}));
     EXPECT_EQ(ui.Texts(TUiEntryKind::Error), QStringList{QStringLiteral("Servidor em manutenção")});
     EXPECT_TRUE(ui.Texts(TUiEntryKind::Information).isEmpty());
@@ -257,12 +251,8 @@ TEST_F(Agrupamento, AWalkStoppedByASequenceThatIsNoNumberSendsNothingAndLeavesNo
     server.SetItems(QStringLiteral("0001"), kNota1, DemoItems(), labels.Packet());
     Click(tela->sbtVerificar);
 
-    MarkLabels({0, 1});
     const QStringList printable = PrintableBarcodes(tela->cdsRelEtiquetas);
-    ui.Answers.enqueue(true);
-    ui.Clear();
-    server.ClearCalls();
-    Click(tela->btnAgrupar);
+    Group({0, 1});
     EXPECT_EQ(ui.Log(), (QStringList{QStringLiteral("question: Tem certeza que deseja agrupar as etiquetas selecionadas?"),
                                      QStringLiteral("error: '0O004' não é um valor inteiro válido.")}));
     EXPECT_TRUE(server.Calls().isEmpty());
@@ -272,9 +262,7 @@ TEST_F(Agrupamento, AWalkStoppedByASequenceThatIsNoNumberSendsNothingAndLeavesNo
 
     // A grouping on another item afterwards sends its own rows only.
     ClickItem(3);
-    MarkLabels({0, 1});
-    ui.Answers.enqueue(true);
-    Click(tela->btnAgrupar);
+    Group({0, 1});
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 3);
     EXPECT_EQ(Row(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0004", "00001")));
