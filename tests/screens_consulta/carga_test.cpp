@@ -210,3 +210,21 @@ TEST_F(Carga, AnInvoiceWithoutLabelsListsItsItemsAndNothingPrintable)
     EXPECT_TRUE(tela->cdsRelEtiquetas->IsEmpty());
     EXPECT_FALSE(tela->sbtImprimir->isEnabled());
 }
+
+TEST_F(Carga, MovingToAnInvoiceWithoutItemsOnTheItemsPageEmptiesBothGridsQuietly)
+{
+    LoadDemo();
+    server.SetItems(QStringLiteral("0001"), QStringLiteral("0000000002"), MakePacket(DefineProdEtiq, {}),
+                    MakePacket(DefineEtiquetaConsulta, {}));
+    SearchAll();
+    ClickTab(tela->tshFormulario);
+    ui.Clear();
+    auto* next = tela->panNavigator->findChild<TSpeedButton*>(QStringLiteral("nvgProximo"));
+    ASSERT_NE(next, nullptr);
+    Click(next);
+    EXPECT_EQ(Current(tela->cdsNotaFiscal, "NRLANCTONF"), QStringLiteral("0000000002"));
+    EXPECT_TRUE(ui.Texts(TUiEntryKind::Error).isEmpty()) << ui.Log().join('\n').toStdString();
+    EXPECT_EQ(tela->dbgItemProduto->model()->rowCount(), 0);
+    EXPECT_EQ(tela->dbgEtiquetaGerada->model()->rowCount(), 0);
+    EXPECT_FALSE(tela->sbtImprimir->isEnabled());
+}
