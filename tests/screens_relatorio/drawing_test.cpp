@@ -1,10 +1,9 @@
-// What the two grids paint in their mark columns, and the screen's own search button.
+// What the two grids paint in their mark columns and the titles they show.
 
 #include "reportscreenfixture.h"
 
 #include "framework/canvas.h"
 
-#include <QIcon>
 #include <QTest>
 
 namespace {
@@ -83,26 +82,6 @@ TEST_F(Drawing, TheGridsTitleTheirColumnsWithTheFieldCaptions)
               QStringList({"Código", "Produto", "UN", "Lote", "Validade", "Quantidade"}));
     EXPECT_EQ(titles(screen->dbgEtiquetaGerada), QStringList({"Peso", "Código de barras"}));
     EXPECT_FALSE(screen->dbgItemProduto->model()->headerData(0, Qt::Horizontal).toString().isEmpty());
-}
-
-TEST_F(Drawing, TheSearchButtonShowsBlackBinocularsAndGreyOnesWhenDisabled)
-{
-    Open();
-    TSpeedButton* button = screen->sbtProcurar;
-    EXPECT_EQ(button->size(), QSize(22, 21));
-    EXPECT_EQ(button->toolTip(), "Procurar");
-    EXPECT_TRUE(button->autoRaise());
-    auto colours = [&](QIcon::Mode mode) {
-        const QImage image = button->icon().pixmap(QSize(16, 16), mode).toImage();
-        QSet<QRgb> seen;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qAlpha(image.pixel(x, y)) == 255)
-                    seen.insert(image.pixel(x, y) & 0xFFFFFF);
-        return seen;
-    };
-    EXPECT_EQ(colours(QIcon::Normal), QSet<QRgb>({0x000000}));
-    EXPECT_EQ(colours(QIcon::Disabled), QSet<QRgb>({0x808080}));
 }
 
 } // namespace
