@@ -4,9 +4,11 @@
 
 #include "reportscreenfixture.h"
 
+#include "framework/session.h"
 #include "package/pkg_est99000.h"
 
 #include <QComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -79,6 +81,24 @@ TEST_F(Output, AReportThatFailsIsShownAndLeavesTheSelectionAsItWas)
     EXPECT_EQ(PrintSet(), QStringList({B12, B21, B22}));
     EXPECT_EQ(ItemMark("0002"), "C");
     EXPECT_EQ(MarkedLabels(), QStringList({B12}));
+}
+
+TEST_F(Output, WithTheClientsEngineAMissingDefinitionIsNamedAndTheSelectionStays)
+{
+    SetReportEngine(nullptr);
+    QTemporaryDir empty;
+    const QString previous = TSession::Instance().ReportsDirectory;
+    TSession::Instance().ReportsDirectory = empty.path();
+    SetLabelMark(B11, "C");
+    Open();
+    EXPECT_EQ(screen->cbbReportNames->count(), 0);
+    Click(screen->sbtPreview);
+    TSession::Instance().ReportsDirectory = previous;
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Error),
+              QStringList({"O arquivo contendo a definição do relatório de código 'EST990' não foi encontrado "
+                           "no diretório '" + empty.path() + "'."}));
+    EXPECT_EQ(PrintSet(), QStringList({B11}));
+    EXPECT_EQ(MarkedLabels(), QStringList({B11}));
 }
 
 TEST_F(Output, ClosingResetsEveryItemMarkKeepsLabelMarksAndTheNextOpeningStartsFromThem)
