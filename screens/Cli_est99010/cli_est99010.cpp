@@ -154,10 +154,10 @@ void TfrmRelConsDesEtiq::BuildSearchButton()
 
 void TfrmRelConsDesEtiq::BuildGrids()
 {
+    // Both grids show the query screen's own rows: they select whole rows and never delete one.
     TDBGridOptions options;
     options.RowSelect = true;
     options.ColumnResize = true;
-    options.ConfirmDelete = true;
 
     dbgItemProduto = new TDBGrid(this, QStringLiteral("dbgItemProduto"));
     options.AlwaysShowSelection = true;
