@@ -190,7 +190,7 @@ TEST_F(Confirmation, ARefusedSendLeavesEverythingAsBeforeSoThatConfirmingAgainSe
     EXPECT_FALSE(split);
 }
 
-TEST_F(Confirmation, AnUnreachableServerIsReportedAndTheSplitStaysAsItWas)
+TEST_F(Confirmation, AnUnreachableServerIsReportedTheSplitStaysAsItWasAndTheScreenStillCloses)
 {
     PositionOnDefaultSource();
     const QStringList printableBefore = PrintableRows();
@@ -203,6 +203,14 @@ TEST_F(Confirmation, AnUnreachableServerIsReportedAndTheSplitStaysAsItWas)
     EXPECT_TRUE(split);
     EXPECT_EQ(LabelRows(), labelsBefore);
     EXPECT_EQ(PrintableRows(), printableBefore);
+
+    // Closing still closes: the query screen's refresh fails and is reported.
+    ui.Clear();
+    split->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(split);
+    EXPECT_FALSE(boStCriado);
+    EXPECT_EQ(Errors().size(), 1) << ui.Log().join('\n').toStdString();
 }
 
 TEST_F(Confirmation, AReplyWithoutTheErrorMarkerIsSuccess)
