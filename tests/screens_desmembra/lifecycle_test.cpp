@@ -3,6 +3,7 @@
 #include "screens_desmembra/splitfixture.h"
 
 #include "framework/column.h"
+#include "framework/eventguard.h"
 #include "package/pkg_est99000.h"
 
 #include <QDir>
@@ -140,6 +141,27 @@ TEST_F(ScreenLifecycle, OpensModallyThroughItsFactoryAndIsBuiltAnewEachTime)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_FALSE(opened.at(0));  // released when it closed
     EXPECT_FALSE(boStCriado);
+}
+
+TEST_F(ScreenLifecycle, TheQueryScreensSplitCommandOpensOnTheMarkedLabel)
+{
+    PositionOnDefaultSource();  // 00001 of item 0001 marked
+    ASSERT_TRUE(query->cdsEtiqueta->Locate("CDCODBARRAETIQ", {Barcode("0001", "00002")}));
+    QString origem;
+    ui.OnModal = [&](TForm* form) {
+        split = qobject_cast<TfrmDesmembramento*>(form);
+        ASSERT_TRUE(split);
+        origem = split->dbeQtdeOrig->text();
+        EnterBatch("2", "5");
+        ui.Answers.enqueue(true);
+        QTest::mouseClick(split->sbtConfirmar, Qt::LeftButton);
+    };
+    RunGuarded([&] { query->btnDesmembrarClick(query->btnDesmembrar); }, query);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+    EXPECT_EQ(origem, "10,000");
+    ASSERT_EQ(server->ChangePackets().size(), 1);
+    EXPECT_FALSE(split);
 }
 
 // The picture of the screen in the documentation, with two batches entered. It is written to
