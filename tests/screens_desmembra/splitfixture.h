@@ -7,7 +7,9 @@
 // invoice list is loaded straight from a packet; its items, labels and printable-label list
 // come from its own refresh (sbtVerificarClick on the items/labels page, answered by the fake
 // server) when that refresh fills them, and are otherwise loaded from the same packets and
-// filtered to the item as the query screen does (QueryScreenRefreshes() tells which).
+// filtered to the item as the query screen does (QueryScreenRefreshes() tells which). The
+// source label is made current and marked on the record set itself, and most tests build the
+// split screen directly (OpenSplit); one goes through the query screen's Split command.
 
 #include "framework/recordinguiservices.h"
 #include "package/pkg_est99000.h"
