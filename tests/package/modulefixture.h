@@ -36,7 +36,7 @@ protected:
     {
         TSession& s = TSession::Instance();
         s.Branch = QStringLiteral("0042");
-        s.ServerHost = QStringLiteral("10.9.8.7");
+        s.ServerHost = QStringLiteral("127.0.0.9");
         s.ServerPort = 9123;
         s.AccessToken = QStringLiteral("tk-1");
         s.ConnectTimeoutMs = 1200;

@@ -99,17 +99,17 @@ TEST_F(QueryScreenTest, ConnectionTakesServerTokenAndTimeOutsFromTheSessionEachT
     TNetConnection* net = Open()->netConsDesEtiq;
     EXPECT_EQ(net->ServerName, "Est99000.rdmConsDesEtiq");
     EXPECT_FALSE(net->ThrowException);
-    EXPECT_EQ(net->Host, "10.9.8.7");
+    EXPECT_EQ(net->Host, "127.0.0.9");
     EXPECT_EQ(net->Port, 9123);
     EXPECT_EQ(net->AccessToken, "tk-1");
     EXPECT_EQ(net->ConnectTimeoutMs, 1200);
     EXPECT_EQ(net->ReadTimeoutMs, 3400);
 
-    TSession::Instance().ServerHost = QStringLiteral("app2.local");
+    TSession::Instance().ServerHost = QStringLiteral("127.0.0.10");
     TSession::Instance().ServerPort = 9200;
     net->Close();
     net->Open();
-    EXPECT_EQ(net->Host, "app2.local");
+    EXPECT_EQ(net->Host, "127.0.0.10");
     EXPECT_EQ(net->Port, 9200);
 }
 
