@@ -25,10 +25,12 @@ int TEdit::SelLength() const
 
 void TEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (OnKeyDown) {
-        int key = VirtualKeyFromQt(event->key());
-        const bool ok = RunGuarded([&] { OnKeyDown(this, key, event->modifiers()); }, this);
-        if (!ok || key == 0) {
+    // A key without a virtual key code (the comma, the minus sign, the period) is no key-down
+    // event of the screen: it goes on to the key-press filter and the edit unchanged.
+    int vk = OnKeyDown ? VirtualKeyFromQt(event->key()) : 0;
+    if (vk != 0) {
+        const bool ok = RunGuarded([&] { OnKeyDown(this, vk, event->modifiers()); }, this);
+        if (!ok || vk == 0) {
             event->accept();
             return;
         }

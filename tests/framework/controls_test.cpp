@@ -153,3 +153,14 @@ TEST(ListDialogWindow, ReturnsTheCheckedRowsOnOkAndHonoursSingleChoice)
     ASSERT_TRUE(single.Exec(request));
     EXPECT_EQ(request.chosen, (QList<int>{0}));
 }
+
+TEST_F(UiTest, KeysWithoutAVirtualKeyCodeReachTheEditAlthoughAKeyDownHandlerIsSet)
+{
+    TEdit edit;
+    QList<int> seen;
+    edit.OnKeyDown = [&](QObject*, int& key, TShiftState) { seen.append(key); };
+    edit.show();
+    QTest::keyClicks(&edit, QStringLiteral("2,5-x.1"));
+    EXPECT_EQ(edit.text(), QStringLiteral("2,5-x.1"));
+    EXPECT_FALSE(seen.contains(0));
+}

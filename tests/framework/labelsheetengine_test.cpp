@@ -52,7 +52,13 @@ public:
 
 class LabelSheetEngine : public UiTest {
 protected:
-    void SetUp() override { TSession::Instance().ReportsDirectory = qEnvironmentVariable("EST_SOURCE_DIR") + QStringLiteral("/reports"); }
+    // The reports folder of the source tree, found from the test binary when the environment does
+    // not name the source folder.
+    void SetUp() override
+    {
+        const QString source = qEnvironmentVariable("EST_SOURCE_DIR");
+        TSession::Instance().ReportsDirectory = source.isEmpty() ? TLabelSheetEngine::Directory(QString()) : source + QStringLiteral("/reports");
+    }
     void TearDown() override { TSession::Instance().ReportsDirectory.clear(); }
 };
 

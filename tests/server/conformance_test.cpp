@@ -6,6 +6,7 @@
 
 #include "support/serverprocess.h"
 
+#include <QThread>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -172,13 +173,20 @@ TEST_F(Conformance, EveryCallLeavesOneLogLine)
 {
     Post(RequestBody(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0000000077"))}));
     Post(QByteArray("{"));
-    const QStringList lines = server_->Log().split(QLatin1Char('\n'));
+    // The server writes its log line after the reply has gone out: wait a little for both.
+    QStringList lines;
     auto has = [&](const QString& a, const QString& b) {
         for (const QString& l : lines)
             if (l.contains(a) && l.contains(b) && l.contains(QLatin1String("127.0.0.1:")) && l.endsWith(QLatin1String(" ms")))
                 return true;
         return false;
     };
+    for (int i = 0; i < 100; ++i) {
+        lines = server_->Log().split(QLatin1Char('\n'));
+        if (has(QStringLiteral(" GetProduto ok "), QStringLiteral("T")) && has(QStringLiteral(" - erro -32700 "), QStringLiteral("T")))
+            break;
+        QThread::msleep(20);
+    }
     EXPECT_TRUE(has(QStringLiteral(" GetProduto ok "), QStringLiteral("T"))) << server_->Log().toStdString();
     EXPECT_TRUE(has(QStringLiteral(" - erro -32700 "), QStringLiteral("T"))) << server_->Log().toStdString();
 }
