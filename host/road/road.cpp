@@ -148,7 +148,7 @@ TRoadStepResult TRoad::Start()
     if (!ui_.Texts(TUiEntryKind::Error).isEmpty())
         return R::Fail(QStringLiteral("a tela mostrou o erro \"%1\"").arg(ui_.Texts(TUiEntryKind::Error).join("; ")));
     Pictures(0);
-    return R::Ok();
+    return pictureFailure_.isEmpty() ? R::Ok() : R::Fail(pictureFailure_);
 }
 
 void TRoad::Finish()
@@ -529,6 +529,8 @@ TRoadStepResult TRoad::BarcodeScan()
 TRoadStepResult TRoad::MarkTwo()
 {
     TfrmConsDesEtiq* q = Query();
+    if (freeLabels_.size() < 2)
+        return R::Fail(QStringLiteral("a leitura do código de barras não escolheu as etiquetas a marcar"));
     TClientDataSet* labels = q->cdsEtiqueta;
     // Space on the label the scan selected, a double-click on the other one.
     QTest::keyClick(q->dbgEtiquetaGerada, Qt::Key_Space);
@@ -556,6 +558,8 @@ TRoadStepResult TRoad::MarkTwo()
 TRoadStepResult TRoad::Group()
 {
     TfrmConsDesEtiq* q = Query();
+    if (freeLabels_.size() < 2)
+        return R::Fail(QStringLiteral("não há etiquetas marcadas para agrupar"));
     facts_.grouped.clear();
     double sum = 0;
     for (const QString& barcode : freeLabels_) {

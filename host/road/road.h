@@ -182,6 +182,6 @@ private:
     int splitHighest_ = 0;    // the item's highest sequence when the split screen opened
     bool modalRan_ = false;
     TRoadStepResult modalResult_;
-    TRoadStepResult printResult_;
+    TRoadStepResult printResult_ = TRoadStepResult::Fail(QStringLiteral("a tela de relatório não foi aberta"));
     QList<TUiEntry> printEntries_;  // what the printing showed, for step 8
 };
