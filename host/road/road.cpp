@@ -67,7 +67,7 @@ const QList<TRoad::TStep>& TRoad::Steps()
         {3, QStringLiteral("leitura do código de barras"), QStringLiteral("leitura-codigo"), &TRoad::BarcodeScan},
         {4, QStringLiteral("marcação de duas etiquetas"), QStringLiteral("marcacao"), &TRoad::MarkTwo},
         {5, QStringLiteral("agrupamento das etiquetas marcadas"), QStringLiteral("agrupamento"), &TRoad::Group},
-        {6, QStringLiteral("desmembramento da etiqueta agrupada"), QStringLiteral("desmembramento"), &TRoad::Split},
+        {6, QStringLiteral("desmembramento de uma etiqueta"), QStringLiteral("desmembramento"), &TRoad::Split},
         {7, QStringLiteral("tela de relatório com as novas etiquetas"), QStringLiteral("relatorio"), &TRoad::ReportScreen},
         {8, QStringLiteral("impressão das etiquetas em PDF"), QStringLiteral("impressao-pdf"), &TRoad::PrintPdf},
     };
@@ -611,13 +611,24 @@ TRoadStepResult TRoad::Group()
 TRoadStepResult TRoad::Split()
 {
     TfrmConsDesEtiq* q = Query();
-    facts_.splitSource = ListedLabel(Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ")));
-    if (facts_.splitSource.barcode != facts_.group.barcode)
-        return R::Fail(QStringLiteral("a etiqueta corrente não é a do agrupamento"));
-    q->dbgEtiquetaGerada->setFocus();
-    QTest::keyClick(q->dbgEtiquetaGerada, Qt::Key_Space);
-    if (inEtiqMark != 1 || !q->btnDesmembrar->isEnabled())
-        return R::Fail(QStringLiteral("com uma etiqueta marcada o botão Desmembrar não ficou habilitado"));
+    // The item's first free active label that the grouping did not make, marked by double-click.
+    TClientDataSet* labels = q->cdsEtiqueta;
+    int row = -1;
+    for (int r = 0; r < labels->RecordCount() && row < 0; ++r) {
+        if (Cell(labels, r, QStringLiteral("IDSTATUSETIQ")) == QLatin1String("A")
+            && Cell(labels, r, QStringLiteral("NRPEDEXOL")).trimmed().isEmpty()
+            && Cell(labels, r, QStringLiteral("CDCODBARRAETIQ")) != facts_.group.barcode)
+            row = r;
+    }
+    if (row < 0)
+        return R::Fail(QStringLiteral("o item %1 não tem outra etiqueta ativa sem pedido para desmembrar").arg(facts_.item));
+    facts_.splitSource = ListedLabel(Cell(labels, row, QStringLiteral("CDCODBARRAETIQ")));
+    DoubleClickRow(q->dbgEtiquetaGerada, row);
+    if (Current(labels, QStringLiteral("CDCODBARRAETIQ")) != facts_.splitSource.barcode
+        || Current(labels, QStringLiteral("IDCHECK")) != QLatin1String("C"))
+        return R::Fail(QStringLiteral("a etiqueta %1 não ficou corrente e marcada").arg(facts_.splitSource.barcode));
+    if (inEtiqMark != 1 || !q->btnDesmembrar->isEnabled() || q->btnAgrupar->isEnabled())
+        return R::Fail(QStringLiteral("com uma etiqueta marcada o botão Desmembrar não ficou habilitado, ou o Agrupar ficou"));
     splitHighest_ = HighestSequence();
 
     modalRan_ = false;
@@ -652,6 +663,9 @@ TRoadStepResult TRoad::Split()
         if (PrintableMark(listed.barcode) != QLatin1String("C"))
             return R::Fail(QStringLiteral("a nova etiqueta %1 não está marcada para impressão").arg(listed.barcode));
     }
+    if (ListedStatus(facts_.group.barcode) != QLatin1String("A") || PrintableMark(facts_.group.barcode) != QLatin1String("C"))
+        return R::Fail(QStringLiteral("a etiqueta do agrupamento %1 não continuou ativa e marcada para impressão")
+                           .arg(facts_.group.barcode));
     QStringList made;
     for (const TRoadLabel& label : facts_.split)
         made << QStringLiteral("%1 (%2 kg)").arg(label.barcode, Weight(label.weight));
@@ -763,13 +777,13 @@ TRoadStepResult TRoad::CheckReportScreen(TfrmRelConsDesEtiq* report)
     if (report->cbbReportNames->count() == 0)
         return R::Fail(QStringLiteral("a tela de relatório não encontrou as definições do relatório EST990 (%1)")
                            .arg(TLabelSheetEngine::Directory(TSession::Instance().ReportsDirectory)));
-    QStringList expected;
+    QStringList expected{facts_.group.barcode};
     for (const TRoadLabel& label : facts_.split)
         expected << label.barcode;
     expected.sort();
     const QStringList printSet = Column(report->cdsRelEtiquetas, QStringLiteral("CDCODBARRAETIQ"));
     if (printSet != expected)
-        return R::Fail(QStringLiteral("o conjunto de impressão tem [%1]; esperadas as novas etiquetas [%2]")
+        return R::Fail(QStringLiteral("o conjunto de impressão tem [%1]; esperadas as etiquetas novas [%2]")
                            .arg(printSet.join(QStringLiteral(", ")), expected.join(QStringLiteral(", "))));
     facts_.printSet = printSet;
     ui_.Say(QStringLiteral("conjunto de impressão: %1").arg(printSet.join(QStringLiteral(", "))));

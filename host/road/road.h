@@ -18,11 +18,13 @@
 //                      the item: mark counter 2, Group enabled and Split not.
 //   5 Group()          Group, answered Yes: the success message, both labels inactive, the new
 //                      label with the summed weight and the next sequence selected.
-//   6 Split()          the new label marked and split on the split screen into two batches that
-//                      add up to its weight, confirmed: the source inactive, the new labels
-//                      numbered after it by weight.
-//   7 ReportScreen()   the print command opens the report screen with the split's new labels
-//                      (marked for printing when they were made) in its print set.
+//   6 Split()          another free active label of the item marked by double-click and split
+//                      on the split screen into two batches that add up to its weight,
+//                      confirmed: the source inactive, the new labels numbered after the item's
+//                      highest sequence by weight, the grouped label still active.
+//   7 ReportScreen()   the print command opens the report screen with the grouping's and the
+//                      split's new labels (marked for printing when they were made) in its
+//                      print set.
 //   8 PrintPdf()       the report screen's print button, with the print dialog pointed at
 //                      OUTPUT/etiquetas.pdf, through the client's label-sheet engine: the PDF is
 //                      written and the selection cleared.
@@ -88,7 +90,7 @@ struct TRoadFacts {
     int invoicesListed = 0;
     QList<TRoadLabel> grouped;  // the two labels grouped
     TRoadLabel group;           // the label the grouping made
-    TRoadLabel splitSource;     // the label split (the grouped one)
+    TRoadLabel splitSource;     // the label split
     QList<TRoadLabel> split;    // the labels the split made, in numbering order
     QStringList printSet;       // the print set's barcodes when it was printed, in its order
     QString pdfPath;

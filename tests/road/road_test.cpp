@@ -4,8 +4,9 @@
 // est-road program's exit status and messages are checked for a good and a failing road.
 //
 // The demonstration invoice 0001/0000000001 has six active labels on item 0001 (00001-00006);
-// the road groups 00001 (12,345 kg) and 00002 (11,87 kg) into 00007 and splits 00007 into two
-// labels of 6,053 kg and one of 12,109 kg, numbered 00008-00010, which it then prints.
+// the road groups 00001 (12,345 kg) and 00002 (11,87 kg) into 00007, splits 00003 (13,002 kg)
+// into two labels of 3,25 kg and one of 6,502 kg, numbered 00008-00010, and prints the four
+// new labels.
 
 #include "host/road/road.h"
 #include "report/pdfpages.h"
@@ -173,8 +174,8 @@ protected:
         EXPECT_EQ(facts.grouped.at(1).barcode, Barcode("00002"));
         EXPECT_EQ(facts.group.barcode, Barcode("00007"));
 
-        // The grouping: both labels inactive, the new one with their summed weight, quantity 1
-        // and the sequence after the item's highest; it is inactive now because it was split.
+        // The grouping: both labels inactive, the new one active with their summed weight,
+        // quantity 1 and the sequence after the item's highest.
         const TStoredLabel first = stored.Label(Barcode("00001")), second = stored.Label(Barcode("00002"));
         EXPECT_EQ(first.status, "I");
         EXPECT_EQ(second.status, "I");
@@ -186,13 +187,18 @@ protected:
         EXPECT_NEAR(group.weight, 24.215, 1e-9);
         EXPECT_EQ(group.quantity, 1);
         EXPECT_EQ(group.product, product);
-        EXPECT_EQ(group.status, "I");
+        EXPECT_EQ(group.status, "A");
 
-        // The split: three new active labels numbered after 00007 by weight, adding up to it.
+        // The split: the source inactive, three new active labels numbered after 00007 by
+        // weight, adding up to it.
+        EXPECT_EQ(facts.splitSource.barcode, Barcode("00003"));
+        const TStoredLabel source = stored.Label(Barcode("00003"));
+        EXPECT_EQ(source.status, "I");
+        EXPECT_NEAR(source.weight, 13.002, 1e-9);
         const struct {
             const char* sequence;
             double weight, quantity;
-        } made[] = {{"00008", 6.053, 2}, {"00009", 6.053, 2}, {"00010", 12.109, 1}};
+        } made[] = {{"00008", 3.25, 2}, {"00009", 3.25, 2}, {"00010", 6.502, 1}};
         double total = 0;
         QStringList created;
         for (const auto& m : made) {
@@ -207,7 +213,7 @@ protected:
             EXPECT_EQ(label.product, product);
             total += label.weight;
         }
-        EXPECT_NEAR(total, group.weight, 1e-9);
+        EXPECT_NEAR(total, source.weight, 1e-9);
         ASSERT_EQ(facts.split.size(), 3);
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(facts.split.at(i).barcode, created.at(i));
@@ -217,7 +223,7 @@ protected:
         // Nothing else of the item changed.
         const QMap<QString, QString> labels = stored.ItemLabels();
         EXPECT_EQ(labels.size(), 10);
-        for (const char* untouched : {"00003", "00004", "00005", "00006"})
+        for (const char* untouched : {"00004", "00005", "00006"})
             EXPECT_EQ(labels.value(Barcode(QLatin1String(untouched))), "A") << untouched;
 
         // One audit row per applied change, in order.
@@ -227,7 +233,7 @@ protected:
         EXPECT_EQ(audit.at(0).inactivated, QStringList({Barcode("00001"), Barcode("00002")}));
         EXPECT_EQ(audit.at(0).created, QStringList({Barcode("00007")}));
         EXPECT_EQ(audit.at(1).kind, "DESMEMBRAMENTO");
-        EXPECT_EQ(audit.at(1).inactivated, QStringList({Barcode("00007")}));
+        EXPECT_EQ(audit.at(1).inactivated, QStringList({Barcode("00003")}));
         EXPECT_EQ(audit.at(1).created, created);
         for (const TAuditRow& row : audit) {
             EXPECT_EQ(row.branch + row.entry + row.item, "00010000000001" + kItem);
@@ -240,7 +246,7 @@ protected:
     void CheckPdf()
     {
         ASSERT_EQ(facts.pdfPath, output.filePath("etiquetas.pdf"));
-        const QStringList expected{Barcode("00008"), Barcode("00009"), Barcode("00010")};
+        const QStringList expected{Barcode("00007"), Barcode("00008"), Barcode("00009"), Barcode("00010")};
         EXPECT_EQ(facts.printSet, expected);
         EXPECT_EQ(PdfPageCount(facts.pdfPath), 1);
         QTemporaryDir pages;
@@ -249,8 +255,9 @@ protected:
             read << found.text;
         EXPECT_EQ(Sorted(read), facts.printSet);
         const QString text = PdfText(facts.pdfPath);
-        EXPECT_EQ(text.count(QStringLiteral("6,053")), 2) << text.toStdString();
-        EXPECT_EQ(text.count(QStringLiteral("12,109")), 1) << text.toStdString();
+        EXPECT_EQ(text.count(QStringLiteral("24,215")), 1) << text.toStdString();
+        EXPECT_EQ(text.count(QStringLiteral("3,250")), 2) << text.toStdString();
+        EXPECT_EQ(text.count(QStringLiteral("6,502")), 1) << text.toStdString();
     }
 };
 
