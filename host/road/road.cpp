@@ -448,6 +448,9 @@ TRoadStepResult TRoad::ItemsAndLabels()
     facts_.branch = kBranch;
     facts_.entry = kEntry;
     facts_.invoiceNumber = Current(invoices, QStringLiteral("NRNOTAFISC"));
+    if (q->dbtNome->text() != Current(invoices, QStringLiteral("DSRODAP")))
+        return R::Fail(QStringLiteral("o rodapé mostra \"%1\", não o texto da nota fiscal \"%2\"")
+                           .arg(q->dbtNome->text(), Current(invoices, QStringLiteral("DSRODAP"))));
     ClickTab(q->tshFormulario->PageIndex());
     Settle();
     if (q->pgcPadrao->ActivePage() != q->tshFormulario)
@@ -584,6 +587,10 @@ TRoadStepResult TRoad::Group()
     if (Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ")) != facts_.group.barcode)
         return R::Fail(QStringLiteral("a nova etiqueta %1 não ficou selecionada (a corrente é %2)")
                            .arg(facts_.group.barcode, Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ"))));
+    TColumn* markColumn = q->dbgEtiquetaGerada->ColumnByField(QStringLiteral("IDCHECK"));
+    if (QApplication::focusWidget() != q->dbgEtiquetaGerada || !markColumn
+        || q->dbgEtiquetaGerada->currentIndex().column() != markColumn->Index())
+        return R::Fail(QStringLiteral("depois do agrupamento o foco não foi para a marca da nova etiqueta"));
     const TRoadLabel made = ListedLabel(facts_.group.barcode);
     if (ListedStatus(made.barcode) != QLatin1String("A") || !SameWeight(made.weight, sum) || made.quantity != 1)
         return R::Fail(QStringLiteral("a nova etiqueta %1 veio com situação \"%2\", peso %3 e quantidade %4; "
