@@ -10,6 +10,9 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 [[noreturn]] void Refuse(const QString& what)
@@ -68,7 +71,8 @@ QList<TPacketField> FieldsFromJson(const QJsonValue& value)
         if (IsTextType(f.type)) {
             const QJsonValue width = o.value(QLatin1String("width"));
             const double w = width.toDouble(-1);
-            if (!width.isDouble() || w < 1 || w != static_cast<int>(w))
+            // The range is checked before the conversion: a width beyond int has no int value.
+            if (!width.isDouble() || !(w >= 1 && w <= std::numeric_limits<int>::max()) || w != std::floor(w))
                 Refuse(QStringLiteral("o campo %1 não tem uma largura válida").arg(f.name));
             f.width = static_cast<int>(w);
         }

@@ -111,6 +111,20 @@ TEST_F(RecordSetPackets, BadPacketsAreRefusedSayingWhatIsWrongAndTheRowsStay)
     EXPECT_THROW(DataPacketFromJsonBytes("{\"fields\":"), EDatabaseError);
 }
 
+TEST_F(RecordSetPackets, TextWidthsThatAreNoWholeNumberOfCharactersAreRefused)
+{
+    // Far beyond int (once converted without a range check), just beyond it, fractions, zero.
+    for (const char* width : {"2.2e72", "2147483648", "2.5", "0", "-3", "\"4\""}) {
+        const QString fields = QStringLiteral(R"([{"name": "NRSEQETIQ", "type": "string", "width": %1}])").arg(width);
+        EXPECT_THROW(DataPacketFromJson(Json(QStringLiteral(R"({"fields": %1, "rows": [["00001"]]})").arg(fields).toUtf8().constData())),
+                     EDatabaseError) << width;
+        EXPECT_THROW(ChangePacketFromJson(Json(QStringLiteral(R"({"fields": %1, "changes": []})").arg(fields).toUtf8().constData())),
+                     EDatabaseError) << width;
+    }
+    EXPECT_EQ(DataPacketFromJson(Json(R"({"fields": [{"name": "A", "type": "string", "width": 2147483647}], "rows": []})"))
+                  .fields.at(0).width, 2147483647);
+}
+
 TEST_F(RecordSetPackets, LoadingClearsTheChangeLogAndFiresOpenAndScrollEvents)
 {
     SetWeight(9);
