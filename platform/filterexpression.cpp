@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -131,12 +132,18 @@ struct TFilterExpression::Node {
     TFieldType fieldType = TFieldType::String;
     AggFunc func = AggFunc::Sum;
     bool countAll = false;
+    int depth = 1;  // levels of the tree from this node down
     std::unique_ptr<Node> a, b;
 };
 
 namespace {
 
 using Node = TFilterExpression::Node;
+
+// The parser and the evaluator recurse once per level: nesting of parentheses, NOT and minus
+// signs, and the depth of the tree, are bounded so that no text can exhaust the stack.
+constexpr int kMaxNesting = 100;
+constexpr int kMaxDepth = 1000;
 
 class Parser {
 public:
@@ -248,14 +255,33 @@ private:
         Advance();
     }
 
-    static std::unique_ptr<Node> Make(Kind kind, std::unique_ptr<Node> a, std::unique_ptr<Node> b = {})
+    std::unique_ptr<Node> Make(Kind kind, std::unique_ptr<Node> a, std::unique_ptr<Node> b = {}) const
     {
         auto n = std::make_unique<Node>();
         n->kind = kind;
+        n->depth = 1 + std::max(a ? a->depth : 0, b ? b->depth : 0);
+        if (n->depth > kMaxDepth)
+            Fail(QStringLiteral("expressão longa demais (mais de %1 níveis)").arg(kMaxDepth));
         n->a = std::move(a);
         n->b = std::move(b);
         return n;
     }
+
+    // Counts one level of recursion while it lives.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser) : parser_(parser)
+        {
+            if (++parser_.nesting_ > kMaxNesting)
+                parser_.Fail(QStringLiteral("expressão aninhada demais (mais de %1 níveis)").arg(kMaxNesting));
+        }
+        ~Nesting() { --parser_.nesting_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& parser_;
+    };
 
     void RequireLogical(const Node& n, const char* op) const
     {
@@ -265,6 +291,7 @@ private:
 
     std::unique_ptr<Node> ParseOr()
     {
+        const Nesting nesting(*this);
         auto left = ParseAnd();
         while (IsKeyword("OR")) {
             Advance();
@@ -292,6 +319,7 @@ private:
     std::unique_ptr<Node> ParseNot()
     {
         if (IsKeyword("NOT")) {
+            const Nesting nesting(*this);
             Advance();
             auto inner = ParseNot();
             RequireLogical(*inner, "NOT");
@@ -354,6 +382,7 @@ private:
     std::unique_ptr<Node> ParseUnary()
     {
         if (IsOp("-")) {
+            const Nesting nesting(*this);
             Advance();
             return Make(Kind::Neg, ParseUnary());
         }
@@ -443,6 +472,7 @@ private:
     qsizetype pos_ = 0;
     Token tok_;
     bool insideAggregate_ = false;
+    int nesting_ = 0;
 };
 
 bool ContainsAggregate(const Node* n)

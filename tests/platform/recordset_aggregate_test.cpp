@@ -86,6 +86,21 @@ TEST_F(RecordSetAggregates, CoverOnlyTheRowsTheFilterAdmits)
     EXPECT_EQ(total->AsFloat(), 7);
 }
 
+TEST_F(RecordSetAggregates, ADeeplyNestedExpressionIsRefusedWhenRead)
+{
+    TClientDataSet deep;
+    deep.AddField("VRPESOETIQ", TFieldType::Float);
+    auto* sum = deep.AddAggregate("TOTAL", "SUM(" + QString("(").repeated(4000) + "VRPESOETIQ" + QString(")").repeated(4000) + ")");
+    deep.AggregatesActive = true;
+    try {
+        deep.CreateDataSet();
+        (void)sum->Value();
+        ADD_FAILURE() << "a nesting of 4000 levels was taken";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("aninhada demais")) << e.Message().left(80).toStdString();
+    }
+}
+
 TEST_F(RecordSetAggregates, TheSwitchesTurnThemOff)
 {
     Add("0001", "00001", 1, 1);

@@ -77,6 +77,29 @@ TEST_F(RecordSetFilter, AFilterThatDoesNotParseNamesItselfAndLeavesTheFilterInFo
     EXPECT_EQ(Walk(), QStringList({"AB-1", "ab-2"}));
 }
 
+TEST_F(RecordSetFilter, DeeplyNestedTextsAreRefusedInsteadOfExhaustingTheStack)
+{
+    Filtered("NRSEQITPROD = '0001'");
+    const auto nested = [](const QString& open, int levels, const QString& core, const QString& close) {
+        return open.repeated(levels) + core + close.repeated(levels);
+    };
+    // Thousands of levels once overflowed the stack of the recursive parser.
+    for (const QString& bad : {nested("(", 4000, "VRPESOETIQ > 0", ")"), nested("NOT ", 4000, "VRPESOETIQ > 0", ""),
+                               nested("-", 4000, "VRPESOETIQ > 0", ""), "VRPESOETIQ" + QString("+1").repeated(5000) + " > 0"}) {
+        try {
+            set->SetFilter(bad);
+            ADD_FAILURE() << bad.left(40).toStdString();
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("demais")) << e.Message().left(80).toStdString();
+        }
+    }
+    EXPECT_EQ(Walk(), QStringList({"AB-1", "ab-2"}));
+    // Nesting as deep as any condition a person or a screen writes still works.
+    EXPECT_EQ(Filtered(nested("(", 60, "NRSEQITPROD = '0002'", ")") + " AND " + nested("NOT ", 51, "VRPESOETIQ > 3", "")),
+              QStringList({"O'NEIL"}));
+    EXPECT_EQ(Filtered("VRPESOETIQ" + QString("+0").repeated(500) + " > 3.5"), QStringList({"ZZ-4"}));
+}
+
 TEST_F(RecordSetFilter, SwitchingOnABadFilterRaisesAndStaysOff)
 {
     set->SetFilter("VRPESOETIQ >");
