@@ -1,0 +1,207 @@
+// Fuzz target: the JSON decoding of data packets, change packets and tagged values, and what a
+// record set does with a decoded packet. Every input is tried as all three. A refused input
+// must raise the platform's error (EDatabaseError for packets, EConvertError for tagged values);
+// an accepted one must load, walk, edit and encode again, and its encoding must read back to
+// the same JSON.
+
+#include "fuzzsupport.h"
+
+#include "platform/clientdataset.h"
+#include "platform/errors.h"
+#include "platform/packet.h"
+#include "platform/variant.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QByteArray Compact(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// Reads every cell of the current row in every form a screen or report asks for.
+void ReadRow(const TClientDataSet& set)
+{
+    for (TField* f : set.Fields()) {
+        (void)f->IsNull();
+        (void)f->Value();
+        (void)f->AsString();
+        (void)f->DisplayText();
+        (void)f->Text();
+        if (f->DataType() == TFieldType::Float) {
+            (void)f->AsFloat();
+            try {
+                (void)f->AsInteger();
+            } catch (const EConvertError&) {
+                // a number outside 32 bits
+            }
+        }
+    }
+}
+
+// Walks the set both ways and checks the count the cursor meets.
+void Walk(TClientDataSet& set)
+{
+    int seen = 0;
+    for (set.First(); !set.Eof(); set.Next()) {
+        ReadRow(set);
+        ++seen;
+    }
+    FUZZ_CHECK(seen == set.RecordCount(), QStringLiteral("forward walk met %1 of %2 rows").arg(seen).arg(set.RecordCount()));
+    seen = 0;
+    for (set.Last(); !set.Bof(); set.Prior())
+        ++seen;
+    FUZZ_CHECK(seen == set.RecordCount(), QStringLiteral("backward walk met %1 of %2 rows").arg(seen).arg(set.RecordCount()));
+}
+
+// Edits the loaded rows (the last one takes the first one's values, the first is deleted, a copy
+// of it is appended) and checks that the change packet decodes and encodes to itself.
+void EditAndCheckDelta(TClientDataSet& set)
+{
+    if (set.RecordCount() == 0 || set.FieldCount() == 0)
+        return;
+    set.First();
+    QVariantList first;
+    for (TField* f : set.Fields())
+        first << f->Value();
+    set.Last();
+    set.Edit();
+    for (TField* f : set.Fields())
+        f->SetValue(first.value(f->Index()));
+    set.Post();
+    set.First();
+    set.Delete();
+    set.Append();
+    for (TField* f : set.Fields())
+        f->SetValue(first.value(f->Index()));
+    set.Post();
+
+    const QJsonObject delta = set.Delta();
+    TChangePacket decoded;
+    try {
+        decoded = ChangePacketFromJson(delta);
+    } catch (const EDatabaseError& e) {
+        FUZZ_CHECK(false, QStringLiteral("the set's own change packet is refused: %1\n%2")
+                              .arg(e.Message(), QString::fromUtf8(Compact(delta))));
+    }
+    FUZZ_CHECK(Compact(ChangePacketToJson(decoded)) == Compact(delta), QStringLiteral("change packet round trip differs"));
+    set.CancelUpdates();
+}
+
+void CheckDataPacket(const QJsonObject& json)
+{
+    TDataPacket packet;
+    try {
+        packet = DataPacketFromJson(json);
+    } catch (const EDatabaseError&) {
+        return;
+    }
+    const QJsonObject encoded = DataPacketToJson(packet);
+    const TDataPacket again = DataPacketFromJson(encoded);
+    FUZZ_CHECK(Compact(DataPacketToJson(again)) == Compact(encoded), QStringLiteral("data packet round trip differs"));
+
+    // A set without fields takes the packet's columns.
+    TClientDataSet set;
+    try {
+        set.LoadPacket(packet);
+    } catch (const EDatabaseError&) {
+        // A packet without columns gives a set without fields, which cannot open.
+        FUZZ_CHECK(packet.fields.isEmpty() && !set.Active(), QStringLiteral("a decoded packet does not load"));
+        return;
+    }
+    Walk(set);
+    FUZZ_CHECK(Compact(set.Data()) == Compact(encoded),
+               QStringLiteral("the loaded set encodes another packet:\n%1\n%2")
+                   .arg(QString::fromUtf8(Compact(set.Data())), QString::fromUtf8(Compact(encoded))));
+    EditAndCheckDelta(set);
+    FUZZ_CHECK(Compact(set.Data()) == Compact(encoded), QStringLiteral("CancelUpdates does not restore the loaded rows"));
+    // Sorted by the first column, when its name can stand in a field list ("A;B", blanks trimmed).
+    const QString sortName = set.FieldCount() > 0 ? set.Fields().constFirst()->FieldName() : QString();
+    if (sortName == sortName.trimmed() && !sortName.contains(QLatin1Char(';'))) {
+        set.SetIndexFieldNames(sortName);
+        Walk(set);
+    }
+
+    // A set with declared label fields: a packet of other kinds is refused and changes nothing.
+    TClientDataSet labels;
+    labels.AddField(QStringLiteral("CDCODBARRAETIQ"), TFieldType::String, 23);
+    labels.AddField(QStringLiteral("IDSTATUSETIQ"), TFieldType::FixedString, 1);
+    labels.AddField(QStringLiteral("VRPESOETIQ"), TFieldType::Float);
+    labels.AddField(QStringLiteral("DTVALILOTE"), TFieldType::DateTime);
+    labels.CreateDataSet();
+    try {
+        labels.SetData(json);
+    } catch (const EDatabaseError&) {
+        FUZZ_CHECK(labels.Active() && labels.RecordCount() == 0, QStringLiteral("a refused packet changed the set"));
+        return;
+    }
+    Walk(labels);
+    EditAndCheckDelta(labels);
+}
+
+void CheckChangePacket(const QJsonObject& json)
+{
+    TChangePacket packet;
+    try {
+        packet = ChangePacketFromJson(json);
+    } catch (const EDatabaseError&) {
+        return;
+    }
+    const QJsonObject encoded = ChangePacketToJson(packet);
+    const TChangePacket again = ChangePacketFromJson(encoded);
+    FUZZ_CHECK(Compact(ChangePacketToJson(again)) == Compact(encoded), QStringLiteral("change packet round trip differs"));
+}
+
+void CheckTaggedValue(const QJsonValue& json)
+{
+    TVariant value;
+    try {
+        value = TVariant::FromJson(json);
+    } catch (const EConvertError&) {
+        return;
+    }
+    QJsonObject encoded;
+    try {
+        encoded = value.ToJson();
+    } catch (const EConvertError&) {
+        // JSON cannot carry the number; the value was read from JSON, so this cannot happen.
+        FUZZ_CHECK(false, QStringLiteral("a tagged value read from JSON cannot be written back"));
+    }
+    const TVariant again = TVariant::FromJson(encoded);
+    FUZZ_CHECK(again == value, QStringLiteral("tagged value round trip differs: %1").arg(QString::fromUtf8(Compact(encoded))));
+    // The scalar readers either convert or raise the conversion error.
+    try { (void)value.AsString(); } catch (const EConvertError&) {}
+    try { (void)value.AsDouble(); } catch (const EConvertError&) {}
+    try { (void)value.AsInteger(); } catch (const EConvertError&) {}
+    try { (void)value.AsBool(); } catch (const EConvertError&) {}
+    try { (void)value.AsDate(); } catch (const EConvertError&) {}
+    if (value.kind() == TVariant::Kind::Packet)
+        CheckDataPacket(value.AsPacket());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = FuzzBytes(data, size);
+    try {
+        (void)DataPacketFromJsonBytes(bytes);
+    } catch (const EDatabaseError&) {
+    }
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return 0;
+    if (doc.isObject()) {
+        CheckDataPacket(doc.object());
+        CheckChangePacket(doc.object());
+        CheckTaggedValue(doc.object());
+    } else if (doc.isArray()) {
+        for (const QJsonValue& item : doc.array())
+            CheckTaggedValue(item);
+    }
+    return 0;
+}

@@ -1,0 +1,145 @@
+// Fuzz target: the server's request handling. The input is a request body, handed to
+// TRpcDispatcher::Handle over a SQLite database made once in a temporary folder and filled with
+// the demonstration data. Handle must never throw, and every reply must be a well-formed
+// JSON-RPC 2.0 response: the request's id, either a result whose value and by-reference texts
+// are tagged values the client reads (packets included), or an error with one of the protocol's
+// codes and a message. A fuzzed request may be refused, but never make the database fail.
+
+#include "fuzzsupport.h"
+
+#include "server/database.h"
+#include "server/demodata.h"
+#include "server/migrations.h"
+#include "server/rpcdispatcher.h"
+
+#include "platform/errors.h"
+#include "platform/packet.h"
+#include "platform/variant.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct TFuzzServer {
+    QTemporaryDir dir;
+    std::unique_ptr<TDatabase> database;
+    std::unique_ptr<TRpcDispatcher> dispatcher;
+};
+
+TFuzzServer& Server()
+{
+    static TFuzzServer* server = [] {
+        FuzzEnsureApplication();
+        auto* s = new TFuzzServer;
+        FUZZ_CHECK(s->dir.isValid(), QStringLiteral("no temporary folder"));
+        s->database = std::make_unique<TDatabase>(TDatabaseConfig::FromText(s->dir.filePath(QStringLiteral("fuzz.db"))));
+        TMigrations::Apply(*s->database);
+        TDemoData::Fill(*s->database);
+        s->dispatcher = std::make_unique<TRpcDispatcher>(*s->database);
+        // The run ends through exit(); the database folder goes with it.
+        std::atexit([] { Server().dir.remove(); });
+        return s;
+    }();
+    return *server;
+}
+
+void CheckPackets(const TVariant& value)
+{
+    if (value.kind() == TVariant::Kind::Packet) {
+        try {
+            (void)DataPacketFromJson(value.AsPacket());
+        } catch (const EDatabaseError& e) {
+            FUZZ_CHECK(false, QStringLiteral("the server answered a packet the client refuses: %1").arg(e.Message()));
+        }
+    } else if (value.kind() == TVariant::Kind::Array) {
+        for (const TVariant& item : value.AsArray())
+            CheckPackets(item);
+    }
+}
+
+void CheckReply(const QByteArray& request, const TRpcDispatcher::TReply& reply)
+{
+    const QString body = QString::fromUtf8(reply.body);
+    FUZZ_CHECK(!reply.method.isEmpty() && !reply.outcome.isEmpty(), QStringLiteral("reply without method or outcome"));
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(reply.body, &error);
+    FUZZ_CHECK(error.error == QJsonParseError::NoError && doc.isObject(), QStringLiteral("reply is not a JSON object: ") + body);
+    const QJsonObject o = doc.object();
+    FUZZ_CHECK(o.value(QStringLiteral("jsonrpc")) == QJsonValue(QStringLiteral("2.0")), QStringLiteral("no jsonrpc 2.0: ") + body);
+    FUZZ_CHECK(o.contains(QStringLiteral("id")), QStringLiteral("reply without id: ") + body);
+    const QJsonValue id = o.value(QStringLiteral("id"));
+    FUZZ_CHECK(id.isNull() || id.isString() || id.isDouble(), QStringLiteral("reply id of a wrong kind: ") + body);
+
+    // The reply carries the id of a request that had a usable one.
+    const QJsonDocument asked = QJsonDocument::fromJson(request);
+    if (asked.isObject()) {
+        const QJsonValue askedId = asked.object().value(QStringLiteral("id"));
+        if (askedId.isString() || askedId.isDouble())
+            FUZZ_CHECK(id == askedId, QStringLiteral("reply id differs from the request's: ") + body);
+    }
+
+    const bool hasResult = o.contains(QStringLiteral("result")), hasError = o.contains(QStringLiteral("error"));
+    FUZZ_CHECK(hasResult != hasError, QStringLiteral("reply needs exactly one of result and error: ") + body);
+    if (hasError) {
+        const QJsonObject e = o.value(QStringLiteral("error")).toObject();
+        const QJsonValue code = e.value(QStringLiteral("code"));
+        const int c = code.toInt();
+        FUZZ_CHECK(code.isDouble() && (c == -32700 || c == -32600 || c == -32601 || c == -32602 || c == -32000),
+                   QStringLiteral("error code outside the protocol: ") + body);
+        FUZZ_CHECK(e.value(QStringLiteral("message")).isString() && !e.value(QStringLiteral("message")).toString().isEmpty(),
+                   QStringLiteral("error without message: ") + body);
+        FUZZ_CHECK(c != -32000, QStringLiteral("a request made the server fail: ") + body);
+        return;
+    }
+    const QJsonObject result = o.value(QStringLiteral("result")).toObject();
+    FUZZ_CHECK(result.value(QStringLiteral("byRef")).isObject(), QStringLiteral("result without byRef: ") + body);
+    TVariant value;
+    try {
+        value = TVariant::FromJson(result.value(QStringLiteral("value")));
+    } catch (const EConvertError& e) {
+        FUZZ_CHECK(false, QStringLiteral("result value is no tagged value (%1): %2").arg(e.Message(), body));
+    }
+    CheckPackets(value);
+    const QJsonObject byRef = result.value(QStringLiteral("byRef")).toObject();
+    for (auto it = byRef.constBegin(); it != byRef.constEnd(); ++it) {
+        bool isIndex = false;
+        (void)it.key().toInt(&isIndex);
+        FUZZ_CHECK(isIndex, QStringLiteral("byRef key is no argument index: ") + body);
+        try {
+            FUZZ_CHECK(TVariant::FromJson(it.value()).kind() == TVariant::Kind::String,
+                       QStringLiteral("byRef value is no text: ") + body);
+        } catch (const EConvertError&) {
+            FUZZ_CHECK(false, QStringLiteral("byRef value is no tagged value: ") + body);
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    (void)Server();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray request = FuzzBytes(data, size);
+    TFuzzServer& server = Server();
+    TRpcDispatcher::TReply reply;
+    try {
+        reply = server.dispatcher->Handle(request, QStringLiteral("127.0.0.1"));
+    } catch (const std::exception& e) {
+        FUZZ_CHECK(false, QStringLiteral("Handle threw: %1").arg(QString::fromUtf8(e.what())));
+    } catch (...) {
+        FUZZ_CHECK(false, QStringLiteral("Handle threw something that is no exception"));
+    }
+    CheckReply(request, reply);
+    return 0;
+}
