@@ -369,6 +369,18 @@ QString TRoad::PrintableMark(const QString& barcode) const
     return row < 0 ? QString() : Cell(printable, row, QStringLiteral("IDCHECK"));
 }
 
+QStringList TRoad::FreeLabels() const
+{
+    TClientDataSet* labels = Query()->cdsEtiqueta;
+    QStringList free;
+    for (int r = 0; r < labels->RecordCount(); ++r) {
+        if (Cell(labels, r, QStringLiteral("IDSTATUSETIQ")) == QLatin1String("A")
+            && Cell(labels, r, QStringLiteral("NRPEDEXOL")).trimmed().isEmpty())
+            free << Cell(labels, r, QStringLiteral("CDCODBARRAETIQ"));
+    }
+    return free;
+}
+
 QString TRoad::BarcodeOf(const QString& sequence) const
 {
     return facts_.branch + facts_.entry + facts_.item + sequence;
@@ -493,12 +505,7 @@ TRoadStepResult TRoad::BarcodeScan()
 {
     TfrmConsDesEtiq* q = Query();
     TClientDataSet* labels = q->cdsEtiqueta;
-    freeLabels_.clear();
-    for (int r = 0; r < labels->RecordCount() && freeLabels_.size() < 2; ++r) {
-        if (Cell(labels, r, QStringLiteral("IDSTATUSETIQ")) == QLatin1String("A")
-            && Cell(labels, r, QStringLiteral("NRPEDEXOL")).trimmed().isEmpty())
-            freeLabels_ << Cell(labels, r, QStringLiteral("CDCODBARRAETIQ"));
-    }
+    freeLabels_ = FreeLabels().mid(0, 2);
     if (freeLabels_.size() < 2)
         return R::Fail(QStringLiteral("o item %1 não tem duas etiquetas ativas sem pedido para agrupar").arg(facts_.item));
     TClientDataSet* items = q->cdsProdEtiq;
@@ -620,17 +627,12 @@ TRoadStepResult TRoad::Split()
     TfrmConsDesEtiq* q = Query();
     // The item's first free active label that the grouping did not make, marked by double-click.
     TClientDataSet* labels = q->cdsEtiqueta;
-    int row = -1;
-    for (int r = 0; r < labels->RecordCount() && row < 0; ++r) {
-        if (Cell(labels, r, QStringLiteral("IDSTATUSETIQ")) == QLatin1String("A")
-            && Cell(labels, r, QStringLiteral("NRPEDEXOL")).trimmed().isEmpty()
-            && Cell(labels, r, QStringLiteral("CDCODBARRAETIQ")) != facts_.group.barcode)
-            row = r;
-    }
-    if (row < 0)
+    QStringList free = FreeLabels();
+    free.removeAll(facts_.group.barcode);
+    if (free.isEmpty())
         return R::Fail(QStringLiteral("o item %1 não tem outra etiqueta ativa sem pedido para desmembrar").arg(facts_.item));
-    facts_.splitSource = ListedLabel(Cell(labels, row, QStringLiteral("CDCODBARRAETIQ")));
-    DoubleClickRow(q->dbgEtiquetaGerada, row);
+    facts_.splitSource = ListedLabel(free.first());
+    DoubleClickRow(q->dbgEtiquetaGerada, RowOf(labels, QStringLiteral("CDCODBARRAETIQ"), free.first()));
     if (Current(labels, QStringLiteral("CDCODBARRAETIQ")) != facts_.splitSource.barcode
         || Current(labels, QStringLiteral("IDCHECK")) != QLatin1String("C"))
         return R::Fail(QStringLiteral("a etiqueta %1 não ficou corrente e marcada").arg(facts_.splitSource.barcode));

@@ -158,6 +158,9 @@ private:
     TRoadLabel ListedLabel(const QString& barcode) const;
     QString ListedStatus(const QString& barcode) const;
     QString PrintableMark(const QString& barcode) const;
+    // The active labels listed for the current item that have no order, in grid order: those
+    // the clerk may mark.
+    QStringList FreeLabels() const;
     QString BarcodeOf(const QString& sequence) const;
     // The highest sequence among the labels listed for the current item (0 when none).
     int HighestSequence() const;
