@@ -67,6 +67,9 @@ void CheckReply(const QByteArray& request, const TRpcDispatcher::TReply& reply)
 {
     const QString body = QString::fromUtf8(reply.body);
     FUZZ_CHECK(!reply.method.isEmpty() && !reply.outcome.isEmpty(), QStringLiteral("reply without method or outcome"));
+    // The method goes into the log line as one word.
+    for (QChar c : reply.method)
+        FUZZ_CHECK(!c.isSpace() && c.isPrint(), QStringLiteral("the log's method name holds a blank or a control character"));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(reply.body, &error);
     FUZZ_CHECK(error.error == QJsonParseError::NoError && doc.isObject(), QStringLiteral("reply is not a JSON object: ") + body);

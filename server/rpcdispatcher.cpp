@@ -69,6 +69,18 @@ QStringList KeyList(const QString& text, const QString& flag, int index)
     return keys;
 }
 
+// The method's name as the log line and the error message show it: at most 64 characters, each
+// blank or unprintable one as '?', so that a request cannot break or forge a log line, and "-"
+// for an empty name.
+QString ShownMethodName(const QString& name)
+{
+    QString shown = name.left(64);
+    for (QChar& c : shown)
+        if (c.isSpace() || !c.isPrint())
+            c = QLatin1Char('?');
+    return shown.isEmpty() ? QStringLiteral("-") : shown;
+}
+
 QJsonObject ByRef(const QList<TVariant>& args)
 {
     QJsonObject byRef;
@@ -190,7 +202,7 @@ TRpcDispatcher::TReply TRpcDispatcher::Handle(const QByteArray& body, const QStr
         const QJsonValue method = request.value(QStringLiteral("method"));
         if (!method.isString())
             throw TRpcError{-32600, QStringLiteral("A requisição não informa o método.")};
-        reply.method = method.toString().left(64);
+        reply.method = ShownMethodName(method.toString());
         const QJsonValue params = request.value(QStringLiteral("params"));
         if (!params.isUndefined() && !params.isArray()) {
             if (params.isObject())
