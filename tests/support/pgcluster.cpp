@@ -1,36 +1,13 @@
 #include "pgcluster.h"
 
+#include "freeport.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
-
-namespace {
-
-int FreePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    ::close(fd);
-    return port;
-}
-
-} // namespace
 
 TPgCluster::TPgCluster() = default;
 
@@ -91,7 +68,7 @@ bool TPgCluster::Start()
         initialized_ = true;
     }
     if (port_ == 0)
-        port_ = FreePort();
+        port_ = FreeLoopbackPort();
     const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200")
                                 .arg(port_)
                                 .arg(dir_->path());
