@@ -43,6 +43,25 @@ void CheckFits(const TClientDataSet& target, const TDataPacket& packet)
 
 const QString kErrorMarker = QStringLiteral("Erro: ");
 
+// A reply whose layout is not the method's: the message says that it is the server's answer
+// that is wrong, as the connection's own check of the answer does, and keeps the detail.
+QString InvalidReply(const QString& detail)
+{
+    return QStringLiteral("Resposta inválida do servidor de aplicação. ") + detail;
+}
+
+template <typename Decode>
+auto DecodingReply(Decode&& decode)
+{
+    try {
+        return decode();
+    } catch (const EConvertError& e) {
+        throw EConvertError(InvalidReply(e.Message()));
+    } catch (const EDatabaseError& e) {
+        throw EDatabaseError(InvalidReply(e.Message()));
+    }
+}
+
 } // namespace
 
 TConsDesEtiqServer::TConsDesEtiqServer(TNetConnection& connection, TCallProgress& progress)
@@ -54,8 +73,7 @@ void TConsDesEtiqServer::GetNFEtiqueta(QList<TVariant>& args, TClientDataSet& no
 {
     TProgressScope scope(progress_, kReceivingKind, "GetDados");
     const TVariant reply = connection_.Call(QStringLiteral("GetNFEtiqueta"), args);
-    const TDataPacket invoices = PacketElement(reply, 0);
-    notaFiscal.LoadPacket(invoices);
+    DecodingReply([&] { notaFiscal.LoadPacket(PacketElement(reply, 0)); });
 }
 
 TDataPacket TConsDesEtiqServer::GetProduto(const QString& cdFilial, const QString& nrLanctoNf,
@@ -64,12 +82,14 @@ TDataPacket TConsDesEtiqServer::GetProduto(const QString& cdFilial, const QStrin
     TProgressScope scope(progress_, kReceivingKind, "GetDados");
     QList<TVariant> args{TVariant::FromString(cdFilial), TVariant::FromString(nrLanctoNf)};
     const TVariant reply = connection_.Call(QStringLiteral("GetProduto"), args);
-    const TDataPacket itemPacket = PacketElement(reply, 0);
-    TDataPacket labelPacket = PacketElement(reply, 1);
-    CheckFits(labels, labelPacket);
-    items.LoadPacket(itemPacket);
-    labels.LoadPacket(labelPacket);
-    return labelPacket;
+    return DecodingReply([&] {
+        const TDataPacket itemPacket = PacketElement(reply, 0);
+        TDataPacket labelPacket = PacketElement(reply, 1);
+        CheckFits(labels, labelPacket);
+        items.LoadPacket(itemPacket);
+        labels.LoadPacket(labelPacket);
+        return labelPacket;
+    });
 }
 
 QString TConsDesEtiqServer::SetEtiqueta(const QJsonObject& changePacket)
@@ -77,6 +97,10 @@ QString TConsDesEtiqServer::SetEtiqueta(const QJsonObject& changePacket)
     TProgressScope scope(progress_, kUpdatingKind, "AtuServi");
     QList<TVariant> args{TVariant::FromPacket(changePacket)};
     const TVariant reply = connection_.Call(QStringLiteral("setEtiqueta"), args);
+    // Only a text says whether the change was applied; anything else (null included) must not
+    // pass for the empty text of success.
+    if (reply.kind() != TVariant::Kind::String)
+        throw EConvertError(InvalidReply(QStringLiteral("A resposta de setEtiqueta deve ser um texto.")));
     return CheckSetEtiquetaReply(reply.AsString());
 }
 

@@ -5,8 +5,10 @@
 // animation (begun before the call, ended after it, also when it fails).
 //
 // Errors: transport and protocol failures come through as the connection raises them
-// (ENetConnectionError, EServerError); a reply of the wrong shape raises EConvertError or
-// EDatabaseError; a setEtiqueta reply carrying "Erro: " raises ESetEtiquetaError. A record set
+// (ENetConnectionError, EServerError); a reply of the wrong shape (a setEtiqueta reply that is
+// not a text included) raises EConvertError or EDatabaseError whose message starts with
+// "Resposta inválida do servidor de aplicação."; a setEtiqueta reply carrying "Erro: " raises
+// ESetEtiquetaError. A record set
 // a call was to fill keeps its rows when the call fails: the whole reply is decoded and checked
 // before any set is loaded. Nothing is retried.
 
