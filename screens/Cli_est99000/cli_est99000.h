@@ -178,6 +178,9 @@ private:
     void EscolheOpcao(TRadioButton* outra, TBtnPesquisa* pesquisa, bool lista);
     // The label filter of the current item on the labels and the printable labels.
     void FiltraEtiquetasDoItem();
+    // After a failed read of the current invoice's items: items and labels still listed from
+    // another invoice go, so that nothing of it is shown, grouped or printed under this one.
+    void EsqueceOutraNota();
     // Appends the printable-label row of the current label of the current item, unless a row
     // with its barcode is there already.
     void IncluiEtiquetaImprimivel();

@@ -35,6 +35,11 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
         return;
     const int notaFiscal = cdsNotaFiscal->RecNo();
     const int item = cdsProdEtiq->RecNo();
+    const int etiqueta = cdsEtiqueta->RecNo();
+    // What the grouping changes on the screen before the server answers, kept for the case in
+    // which the screen cannot read the server's state back afterwards.
+    const TDataPacket buffer = cdsAuxEtiqueta->Packet();
+    const TDataPacket imprimiveis = cdsRelEtiquetas->Packet();
 
     TControlsPause labels(cdsEtiqueta);
     double peso = 0.0;
@@ -108,13 +113,25 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
     cdsAuxEtiqueta->EmptyDataSet();
     if (respondeu && IsBlankText(resposta))
         UiServices().Information(this, msgPadrao.Msg(QStringLiteral("Agrup_ok")));
+    bool recarregou = false;
     try {
         sbtVerificarClick(sbtVerificar);
+        recarregou = true;
         cdsNotaFiscal->SetRecNo(notaFiscal);
         cdsProdEtiq->SetRecNo(item);
     } catch (...) {
         if (!falha)
             falha = std::current_exception();
+    }
+    if (!recarregou) {
+        // The labels, marks and counter still show the state before the grouping (the server
+        // out of reach, say): the buffer and the print list go back to it as well, and the
+        // same item and label stay current, so that the clerk can group again once it is back.
+        cdsAuxEtiqueta->LoadPacket(buffer);
+        cdsRelEtiquetas->LoadPacket(imprimiveis);
+        cdsEtiqueta->SetRecNo(etiqueta);
+        labels.Resume();
+        std::rethrow_exception(falha);
     }
     const bool criada =
         cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {novaEtiqueta}, TLocateOption::CaseInsensitive);

@@ -34,8 +34,13 @@ void TfrmConsDesEtiq::GetProdEtiq()
         TControlsPause items(cdsProdEtiq);
         TControlsPause itemLabels(cdsEtiqueta);
         TConsDesEtiqServer server(*netConsDesEtiq, progress_);
-        labels = server.GetProduto(Text(cdsNotaFiscal, "CDFILIAL"), Text(cdsNotaFiscal, "NRLANCTONF"), *cdsProdEtiq,
-                                   *cdsEtiqueta);
+        try {
+            labels = server.GetProduto(Text(cdsNotaFiscal, "CDFILIAL"), Text(cdsNotaFiscal, "NRLANCTONF"),
+                                       *cdsProdEtiq, *cdsEtiqueta);
+        } catch (...) {
+            EsqueceOutraNota();
+            throw;
+        }
         cdsEtiqueta->First();
         // Moving the item cursor limits the labels to that item's, so the inner walk sees them only.
         for (cdsProdEtiq->First(); !cdsProdEtiq->Eof(); cdsProdEtiq->Next()) {
@@ -48,6 +53,16 @@ void TfrmConsDesEtiq::GetProdEtiq()
         cdsEtiqueta->First();
     }
     cdsAuxEtiqueta->LoadPacket(labels);
+}
+
+void TfrmConsDesEtiq::EsqueceOutraNota()
+{
+    if (cdsProdEtiq->IsEmpty() || (Text(cdsProdEtiq, "CDFILIAL") == Text(cdsNotaFiscal, "CDFILIAL") &&
+                                   Text(cdsProdEtiq, "NRLANCTONF") == Text(cdsNotaFiscal, "NRLANCTONF")))
+        return;
+    for (TClientDataSet* set : {cdsProdEtiq, cdsEtiqueta, cdsAuxEtiqueta})
+        set->EmptyDataSet();
+    ControlaBotoes();
 }
 
 void TfrmConsDesEtiq::IncluiEtiquetaImprimivel()
