@@ -1,0 +1,152 @@
+// The label sheet of the fixed demonstration invoice, reached as the clerk reaches it: the query
+// screen searches the reference server, opens the invoice's items and labels, the print command
+// opens the report screen, the clerk chooses a whole item and one label of another, and prints
+// through the print dialog to a PDF file with the client's own report engine. The PDF is then
+// read back as a scanner would: every barcode on the sheet decodes, and the sheet holds exactly
+// the print set, in barcode order.
+
+#include "consultafixture.h"
+
+#include "framework/labelsheetengine.h"
+#include "framework/session.h"
+#include "package/pkg_est99000.h"
+#include "report/pdfpages.h"
+#include "screens/Cli_est99010/cli_est99010.h"
+#include "support/serverprocess.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kBranch = QStringLiteral("0001");
+const QString kEntry = QStringLiteral("0000000001");
+
+QString SourceDir()
+{
+    const QByteArray env = qgetenv("EST_SOURCE_DIR");
+    return env.isEmpty() ? QStringLiteral(EST_SOURCE_DIR_FALLBACK) : QString::fromLocal8Bit(env);
+}
+
+// The barcodes of a set's visible rows, in its order, without moving its cursor.
+QStringList Barcodes(TClientDataSet* set)
+{
+    QStringList barcodes;
+    for (int row = 1; row <= set->RecordCount(); ++row) {
+        TRecordPeek peek(set, row);
+        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
+    }
+    return barcodes;
+}
+
+void DoubleClickRow(TDBGrid* grid, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+    ASSERT_TRUE(cell.isValid()) << "row " << row;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+class DemoInvoicePrint : public ConsultaTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(process.Start({"--database", dir.filePath("est.db"), "--init-demo"})) << process.Error().toStdString();
+        previousReports = TSession::Instance().ReportsDirectory;
+        TSession::Instance().ReportsDirectory = SourceDir() + QStringLiteral("/reports");
+        engine.Output().RunPrintDialog = [this](QPrintDialog& dialog) {
+            ++printDialogs;
+            dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog.printer()->setOutputFileName(Pdf());
+            return true;
+        };
+        SetReportEngine(&engine);
+        ConsultaTest::SetUp();
+    }
+
+    void TearDown() override
+    {
+        ConsultaTest::TearDown();
+        SetReportEngine(nullptr);
+        TSession::Instance().ReportsDirectory = previousReports;
+        process.Stop();
+    }
+
+    int ServerPort() const override { return process.Port(); }
+    QStringList Errors() const { return ui.Texts(TUiEntryKind::Error); }
+    QString Pdf() const { return dir.filePath(QStringLiteral("etiquetas.pdf")); }
+
+    // The search over every branch and supplier, then the fixed invoice's items and labels.
+    void OpenDemoInvoice()
+    {
+        SearchAll();
+        ASSERT_TRUE(tela->cdsNotaFiscal->Locate(QStringLiteral("CDFILIAL;NRLANCTONF"), {kBranch, kEntry}));
+        ClickTab(tela->tshFormulario);
+        ASSERT_EQ(Current(tela->cdsProdEtiq, "NRLANCTONF"), kEntry);
+    }
+
+    QTemporaryDir dir;
+    TServerProcess process;
+    TLabelSheetEngine engine;
+    QString previousReports;
+    int printDialogs = 0;
+};
+
+TEST_F(DemoInvoicePrint, TheSheetOfAnItemAndOneMoreLabelScansBackAsThePrintSetInBarcodeOrder)
+{
+    OpenDemoInvoice();
+    ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+
+    QStringList printed;
+    QStringList item0001;
+    QString label0004;
+    ui.OnModal = [&](TForm* form) {
+        auto* report = qobject_cast<TfrmRelConsDesEtiq*>(form);
+        ASSERT_NE(report, nullptr);
+        ASSERT_GT(report->cbbReportNames->count(), 0) << "no layout of EST990 listed";
+        TClientDataSet* items = tela->cdsProdEtiq;
+        TClientDataSet* labels = tela->cdsRelEtiquetas;
+
+        // The whole of item 0001: its six active labels.
+        ASSERT_EQ(Current(items, "NRSEQITPROD"), QStringLiteral("0001"));
+        item0001 = Barcodes(labels);
+        ASSERT_EQ(item0001.size(), 6);
+        DoubleClickRow(report->dbgItemProduto, items->RecNo() - 1);
+
+        // One label of item 0004, by itself.
+        ASSERT_TRUE(items->Locate(QStringLiteral("NRSEQITPROD"), {QStringLiteral("0004")}));
+        const QStringList item0004 = Barcodes(labels);
+        ASSERT_FALSE(item0004.isEmpty());
+        label0004 = item0004.last();
+        DoubleClickRow(report->dbgEtiquetaGerada, item0004.size() - 1);
+
+        printed = Barcodes(report->cdsRelEtiquetas);
+        QTest::mouseClick(report->sbtPrint, Qt::LeftButton);
+    };
+    QTest::mouseClick(tela->sbtImprimir, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+    ASSERT_FALSE(HasFatalFailure());
+
+    QStringList expected = item0001;
+    expected << label0004;
+    expected.sort();
+    EXPECT_EQ(printed, expected);
+    EXPECT_EQ(printDialogs, 1);
+    ASSERT_TRUE(QFileInfo::exists(Pdf()));
+
+    QStringList scanned;
+    for (const TFoundBarcode& found : DecodeBarcodes(RasterizePdf(Pdf(), dir.path(), 200)))
+        scanned << found.text;
+    EXPECT_EQ(scanned, expected);
+    // The sheet names the invoice's products as the server has them.
+    const QString text = PdfText(Pdf());
+    TClientDataSet* items = tela->cdsProdEtiq;
+    ASSERT_TRUE(items->Locate(QStringLiteral("NRSEQITPROD"), {QStringLiteral("0001")}));
+    EXPECT_TRUE(text.contains(Current(items, "NMPRODUTO"), Qt::CaseInsensitive)) << text.toStdString();
+}
+
+} // namespace
