@@ -3,7 +3,8 @@
 // the demonstration data. Handle must never throw, and every reply must be a well-formed
 // JSON-RPC 2.0 response: the request's id, either a result whose value and by-reference texts
 // are tagged values the client reads (packets included), or an error with one of the protocol's
-// codes and a message. A fuzzed request may be refused, but never make the database fail.
+// codes and a message. A fuzzed request may be refused, but never make the database fail. A
+// change that was applied is undone by putting the demonstration data back.
 
 #include "fuzzsupport.h"
 
@@ -16,6 +17,7 @@
 #include "platform/packet.h"
 #include "platform/variant.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +43,11 @@ TFuzzServer& Server()
         s->database = std::make_unique<TDatabase>(TDatabaseConfig::FromText(s->dir.filePath(QStringLiteral("fuzz.db"))));
         TMigrations::Apply(*s->database);
         TDemoData::Fill(*s->database);
+        // A copy of the demonstration data, put back after every change that was applied, so that
+        // the seeds' groupings and splits keep meeting labels in their original state.
+        s->database->Discard();
+        FUZZ_CHECK(QFile::copy(s->dir.filePath(QStringLiteral("fuzz.db")), s->dir.filePath(QStringLiteral("demo.db"))),
+                   QStringLiteral("cannot copy the demonstration database"));
         s->dispatcher = std::make_unique<TRpcDispatcher>(*s->database);
         // The run ends through exit(); the database folder goes with it.
         std::atexit([] { Server().dir.remove(); });
@@ -123,6 +130,15 @@ void CheckReply(const QByteArray& request, const TRpcDispatcher::TReply& reply)
     }
 }
 
+void RestoreDemoData(TFuzzServer& server)
+{
+    server.database->Discard();
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(server.dir.filePath(QStringLiteral("fuzz.db") + QLatin1String(suffix)));
+    FUZZ_CHECK(QFile::copy(server.dir.filePath(QStringLiteral("demo.db")), server.dir.filePath(QStringLiteral("fuzz.db"))),
+               QStringLiteral("cannot restore the demonstration database"));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -144,5 +160,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(false, QStringLiteral("Handle threw something that is no exception"));
     }
     CheckReply(request, reply);
+    // EST_FUZZ_VERBOSE=1 shows each reply, for replaying an input by hand.
+    static const bool verbose = qEnvironmentVariableIsSet("EST_FUZZ_VERBOSE");
+    if (verbose)
+        std::fprintf(stderr, "%s %s\n%s\n", qPrintable(reply.method), qPrintable(reply.outcome), reply.body.left(300).constData());
+    if (reply.method == QLatin1String("setEtiqueta") && reply.outcome == QLatin1String("ok"))
+        RestoreDemoData(server);
     return 0;
 }
