@@ -5,12 +5,13 @@
 
 #include "datasource.h"
 #include "errors.h"
+#include "cellindex.h"
 #include "filterexpression.h"
 
 #include <QHash>
-#include <QVarLengthArray>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -79,30 +80,14 @@ struct ChangeEntry {
     bool alive = true;              // false once a new row's insert was undone by its delete
 };
 
-using Bucket = QVarLengthArray<Row*, 2>;  // most keys name one or two rows: no allocation
-
-// A text cell as a hash key, compared exactly or ignoring case (every key of one index alike).
-struct CellKey {
-    QString text;
-    bool ci;
-    bool operator==(const CellKey& o) const
-    {
-        return text == o.text || (ci && text.compare(o.text, Qt::CaseInsensitive) == 0);
-    }
+// The text of one column of a row, for the hash indexes; null for a null cell.
+struct SlotText {
+    int slot;
+    const QString* operator()(const Row* row) const { return CellAs<QString>(row->values.at(slot)); }
 };
 
-// Hashes the case-folded text with Qt's string hash, so neighbouring keys spread well.
-size_t qHash(const CellKey& key, size_t seed = 0)
-{
-    if (!key.ci)
-        return qHash(key.text, seed);
-    QVarLengthArray<char16_t, 64> folded(key.text.size());
-    for (qsizetype i = 0; i < key.text.size(); ++i) {
-        const char16_t c = key.text.at(i).unicode();
-        folded[i] = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
-    }
-    return qHash(QStringView(folded.constData(), folded.size()), seed);
-}
+using CellIndex = TCellIndex<Row, SlotText>;
+using Bucket = std::span<Row* const>;
 
 bool IsText(TFieldType type)
 {
@@ -135,17 +120,6 @@ bool SameKind(TFieldType a, TPacketFieldType b)
 {
     const TFieldType bb = FieldType(b);
     return (IsText(a) && IsText(bb)) || a == bb;
-}
-
-// The key of a text cell; false for null.
-bool HashKey(const QVariant& value, bool caseInsensitive, CellKey& key)
-{
-    const QString* text = CellAs<QString>(value);
-    if (!text)
-        return false;
-    key.text = *text;
-    key.ci = caseInsensitive;
-    return true;
 }
 
 QStringList SplitNames(const QString& names)
@@ -208,8 +182,8 @@ struct TClientDataSet::Impl {
     QString indexName;
     std::vector<SortKey> sortKeys;
 
-    QHash<int, QHash<CellKey, Bucket>> hashes;  // key: slot * 2 + caseInsensitive
-    QHash<int, qsizetype> hashSizes;            // their sizes when last dropped: a refilled set grows back
+    std::map<int, CellIndex> hashes;  // key: slot * 2 + caseInsensitive; built on first use
+    std::map<int, std::size_t> hashSizes;  // their key counts when last dropped: a refilled set grows back
 
     std::vector<ChangeEntry> log;
     int liveChanges = 0;
@@ -240,8 +214,8 @@ struct TClientDataSet::Impl {
         view.clear();
         log.clear();
         liveChanges = 0;
-        for (auto h = hashes.cbegin(); h != hashes.cend(); ++h)
-            hashSizes[h.key()] = std::max(hashSizes.value(h.key()), h->size());
+        for (const auto& [key, index] : hashes)
+            hashSizes[key] = std::max(hashSizes[key], index.Keys());
         hashes.clear();
         cur = -1;
         bof = eof = true;
@@ -294,75 +268,65 @@ struct TClientDataSet::Impl {
         return a->rank < b->rank;
     }
 
-    Bucket* FindBucket(int slot, bool ci, const QString& text)
+    // The rows whose text in `slot` is `text`, from the column's index (built on first use).
+    Bucket FindBucket(int slot, bool ci, const QString& text)
     {
         const int key = slot * 2 + (ci ? 1 : 0);
         auto h = hashes.find(key);
         if (h == hashes.end()) {
-            h = hashes.insert(key, {});
-            h->reserve(std::max(qsizetype(all.size()), hashSizes.value(key)));
-            CellKey k;
+            const auto hint = hashSizes.find(key);
+            h = hashes.emplace(key, CellIndex(ci, SlotText{slot}, hint == hashSizes.end() ? 0 : hint->second)).first;
             for (Row* r : all)
-                if (HashKey(r->values.at(slot), ci, k))
-                    (*h)[k].append(r);
+                if (const QString* t = CellAs<QString>(r->values.at(slot)))
+                    h->second.Add(r, *t);
         }
-        auto b = h->find(CellKey{text, ci});
-        return b == h->end() ? nullptr : &b.value();
+        return h->second.Find(text);
     }
 
     void HashAdd(Row* row)
     {
-        CellKey k;
-        for (auto h = hashes.begin(); h != hashes.end(); ++h)
-            if (HashKey(row->values.at(h.key() / 2), h.key() % 2, k))
-                (*h)[k].append(row);
+        for (auto& [key, index] : hashes)
+            if (const QString* t = CellAs<QString>(row->values.at(key / 2)))
+                index.Add(row, *t);
     }
 
+    // Takes the row out of the indexes (of one column, or all) under its old values; the row must
+    // still hold them.
     void HashRemove(Row* row, const QVariantList& values, int onlySlot = -1)
     {
-        for (auto h = hashes.begin(); h != hashes.end(); ++h) {
-            const int slot = h.key() / 2;
+        for (auto& [key, index] : hashes) {
+            const int slot = key / 2;
             if (onlySlot >= 0 && slot != onlySlot)
                 continue;
-            CellKey k;
-            if (!HashKey(values.at(slot), h.key() % 2, k))
-                continue;
-            auto b = h->find(k);
-            if (b == h->end())
-                continue;
-            auto it = std::find(b->begin(), b->end(), row);
-            if (it != b->end()) {
-                *it = b->back();
-                b->removeLast();
-            }
-            if (b->empty())
-                h->erase(b);
+            if (const QString* t = CellAs<QString>(values.at(slot)))
+                index.Remove(row, *t);
         }
     }
 
     void HashAddSlot(Row* row, int slot)
     {
-        for (auto h = hashes.begin(); h != hashes.end(); ++h) {
-            CellKey k;
-            if (h.key() / 2 == slot && HashKey(row->values.at(slot), h.key() % 2, k))
-                (*h)[k].append(row);
-        }
+        for (auto& [key, index] : hashes)
+            if (key / 2 == slot)
+                if (const QString* t = CellAs<QString>(row->values.at(slot)))
+                    index.Add(row, *t);
     }
 
     void RebuildView()
     {
         std::vector<Row*> rows;
-        const Bucket* smallest = nullptr;
+        Bucket smallest;
+        bool keyed = false;
         bool noneCanPass = false;
         if (filtered && filter) {
             for (const auto& term : filter->KeyTerms()) {
-                const Bucket* b = FindBucket(term.slot, filter->CaseInsensitive(), term.text);
-                if (!b) {
+                const Bucket b = FindBucket(term.slot, filter->CaseInsensitive(), term.text);
+                if (b.empty()) {
                     noneCanPass = true;
                     break;
                 }
-                if (!smallest || b->size() < smallest->size())
+                if (!keyed || b.size() < smallest.size())
                     smallest = b;
+                keyed = true;
             }
         }
         if (!noneCanPass) {
@@ -374,15 +338,15 @@ struct TClientDataSet::Impl {
             };
             if (!filtered || !filter) {
                 rows = all;
-            } else if (smallest && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
-                rows.assign(smallest->constData(), smallest->constData() + smallest->size());
-            } else if (smallest)
-                take(smallest->constData(), smallest->constData() + smallest->size());
+            } else if (keyed && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
+                rows.assign(smallest.begin(), smallest.end());
+            } else if (keyed)
+                take(smallest.data(), smallest.data() + smallest.size());
             else
                 take(all.data(), all.data() + all.size());
             if (!sortKeys.empty() && rows.size() > 64)
                 SortByKeys(rows);
-            else if (smallest || !sortKeys.empty())
+            else if (keyed || !sortKeys.empty())
                 std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
         }
         view = std::move(rows);
@@ -1328,17 +1292,16 @@ int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values
     if (!partial) {
         for (size_t i = 0; i < keySlots.size(); ++i) {
             const QVariant& want = values.at(qsizetype(i));
-            if (!IsText(D.fields[keySlots[i]]->DataType()) || want.typeId() != QMetaType::QString || want.toString().isEmpty())
+            const QString* text = CellAs<QString>(want);
+            if (!IsText(D.fields[keySlots[i]]->DataType()) || !text || text->isEmpty())
                 continue;
-            const Bucket* bucket = D.FindBucket(keySlots[i], ci, want.toString());
             int best = -1;
-            if (bucket)
-                for (const Row* r : *bucket)
-                    if (r->viewGen == D.gen && matches(r)) {
-                        const int pos = D.PositionOf(r);
-                        if (pos >= 0 && (best < 0 || pos < best))
-                            best = pos;
-                    }
+            for (const Row* r : D.FindBucket(keySlots[i], ci, *text))
+                if (r->viewGen == D.gen && matches(r)) {
+                    const int pos = D.PositionOf(r);
+                    if (pos >= 0 && (best < 0 || pos < best))
+                        best = pos;
+                }
             return best;
         }
     }

@@ -1,0 +1,186 @@
+// The record set's hash index: its rows by the text of one column, compared exactly or ignoring
+// case, for locates and for filters of the form FIELD = 'text'.
+//
+// Open addressing with linear probing over small entries that keep each key's full hash. A probe
+// compares stored hashes and reads a row's text only when the hashes are equal, so a lookup of an
+// absent key (the usual case when a list is being filled) touches the table alone, and growing
+// the table never reads the rows. The rows of one key share an entry: one row inline, more in a
+// list. The index does not own its rows and keeps no copy of their texts; the text of a key is
+// read from a row of its entry, so a row must be removed with its old text before its cell
+// changes, and added after.
+
+#pragma once
+
+#include <QHashFunctions>
+#include <QString>
+#include <QVarLengthArray>
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <utility>
+#include <vector>
+
+// Row: the record set's row type. TextOf: const QString* (const Row*), the indexed cell's text
+// of a row, or null when the cell is null.
+template <typename Row, typename TextOf>
+class TCellIndex {
+public:
+    TCellIndex(bool caseInsensitive, TextOf textOf, std::size_t expectedKeys = 0)
+        : ci_(caseInsensitive), textOf_(std::move(textOf)), seed_(QHashSeed::globalSeed())
+    {
+        Grow(expectedKeys);
+    }
+
+    TCellIndex(TCellIndex&&) noexcept = default;
+    TCellIndex& operator=(TCellIndex&&) noexcept = default;
+
+    // The number of distinct keys.
+    std::size_t Keys() const { return count_; }
+
+    // The rows whose text equals `text` (under the index's comparison), in no particular order;
+    // empty when none. Valid until the index next changes.
+    std::span<Row* const> Find(QStringView text) const
+    {
+        const std::size_t at = Probe(text, Hash(text));
+        if (at == kNone)
+            return {};
+        const Entry& e = table_[at];
+        return e.more ? std::span<Row* const>(e.more->data(), e.more->size()) : std::span<Row* const>(&e.row, 1);
+    }
+
+    // Adds `row` under `text`, its cell's current text.
+    void Add(Row* row, QStringView text)
+    {
+        const std::size_t h = Hash(text);
+        const std::size_t at = Probe(text, h);
+        if (at != kNone) {
+            Entry& e = table_[at];
+            if (!e.more) {
+                e.more = std::make_unique<std::vector<Row*>>();
+                e.more->reserve(4);
+                e.more->push_back(e.row);
+            }
+            e.more->push_back(row);
+            return;
+        }
+        if ((count_ + 1) * 10 > table_.size() * 7)
+            Grow(count_ + 1);
+        std::size_t i = h & mask_;
+        while (table_[i].row)
+            i = (i + 1) & mask_;
+        table_[i].hash = h;
+        table_[i].row = row;
+        ++count_;
+    }
+
+    // Removes `row` from under `text`, the text it was added with; nothing when it is not there.
+    void Remove(Row* row, QStringView text)
+    {
+        const std::size_t at = Probe(text, Hash(text));
+        if (at == kNone)
+            return;
+        Entry& e = table_[at];
+        if (e.more) {
+            std::vector<Row*>& rows = *e.more;
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i] == row) {
+                    rows[i] = rows.back();
+                    rows.pop_back();
+                    break;
+                }
+            if (rows.size() == 1) {
+                e.row = rows.front();
+                e.more.reset();
+            } else {
+                e.row = rows.front();
+            }
+            return;
+        }
+        if (e.row == row)
+            EraseAt(at);
+    }
+
+private:
+    struct Entry {
+        std::size_t hash = 0;
+        Row* row = nullptr;                  // null: a free entry; else a row of the key
+        std::unique_ptr<std::vector<Row*>> more;  // every row of the key, when more than one
+    };
+    static constexpr std::size_t kNone = std::size_t(-1);
+
+    std::size_t Hash(QStringView text) const
+    {
+        if (!ci_)
+            return qHash(text, seed_);
+        // Folded as the case-insensitive comparison folds, so equal keys hash alike.
+        QVarLengthArray<char16_t, 64> folded(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            folded[i] = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
+        }
+        return qHash(QStringView(folded.constData(), folded.size()), seed_);
+    }
+
+    bool Same(QStringView text, const Row* row) const
+    {
+        const QString* have = textOf_(row);
+        if (!have)
+            return false;
+        return ci_ ? QStringView(*have).compare(text, Qt::CaseInsensitive) == 0 : QStringView(*have) == text;
+    }
+
+    std::size_t Probe(QStringView text, std::size_t h) const
+    {
+        for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+            const Entry& e = table_[i];
+            if (!e.row)
+                return kNone;
+            if (e.hash == h && Same(text, e.row))
+                return i;
+        }
+    }
+
+    // Makes room for `keys` keys at most seven tenths full, moving the entries by their hashes.
+    void Grow(std::size_t keys)
+    {
+        std::size_t size = 16;
+        while (size * 7 < keys * 10)
+            size *= 2;
+        if (size <= table_.size())
+            return;
+        std::vector<Entry> old(size);
+        old.swap(table_);
+        mask_ = size - 1;
+        for (Entry& e : old) {
+            if (!e.row)
+                continue;
+            std::size_t i = e.hash & mask_;
+            while (table_[i].row)
+                i = (i + 1) & mask_;
+            table_[i] = std::move(e);
+        }
+    }
+
+    // Frees entry i and moves back the entries after it whose probe would otherwise stop there.
+    void EraseAt(std::size_t i)
+    {
+        for (std::size_t j = (i + 1) & mask_; table_[j].row; j = (j + 1) & mask_) {
+            const std::size_t home = table_[j].hash & mask_;
+            const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+            if (between)
+                continue;
+            table_[i] = std::move(table_[j]);
+            i = j;
+        }
+        table_[i] = Entry{};
+        --count_;
+    }
+
+    bool ci_;
+    TextOf textOf_;
+    std::size_t seed_;
+    std::vector<Entry> table_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
