@@ -337,8 +337,8 @@ void DecodeLabelPacket(benchmark::State& state, bool navigate)
 }
 void BM_DecodeLabelPacket(benchmark::State& state) { DecodeLabelPacket(state, false); }
 void BM_DecodeLabelPacketAndFirst(benchmark::State& state) { DecodeLabelPacket(state, true); }
-BENCHMARK(BM_DecodeLabelPacket)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(3);
-BENCHMARK(BM_DecodeLabelPacketAndFirst)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(3);
+BENCHMARK(BM_DecodeLabelPacket)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(9);
+BENCHMARK(BM_DecodeLabelPacketAndFirst)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(9);
 
 void BM_ParseLabelPacketJson(benchmark::State& state)
 {
@@ -349,7 +349,7 @@ void BM_ParseLabelPacketJson(benchmark::State& state)
         benchmark::DoNotOptimize(doc.isObject());
     }
 }
-BENCHMARK(BM_ParseLabelPacketJson)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(3);
+BENCHMARK(BM_ParseLabelPacketJson)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(9);
 
 // Keeps, per benchmark, the lowest CPU time per iteration over its repetitions while printing as
 // usual. CPU time, not wall time, and the lowest repetition: the build machine is shared, and
@@ -391,7 +391,15 @@ int main(int argc, char** argv)
     int count = int(args.size());
     benchmark::Initialize(&count, args.data());
     RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    // Decoding runs first, on a heap that the walks' screens (kept for their repetitions) have not
+    // grown and scattered yet; then the walks. A filter given on the command line runs as given.
+    const std::string filter = benchmark::GetBenchmarkFilter();
+    if (filter.empty() || filter == "." || filter == "all") {
+        benchmark::RunSpecifiedBenchmarks(&reporter, "^BM_(Decode|Parse)");
+        benchmark::RunSpecifiedBenchmarks(&reporter, "^BM_LabelWalk");
+    } else {
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+    }
     benchmark::Shutdown();
     for (const auto& release : ScreenReleases())
         release();
