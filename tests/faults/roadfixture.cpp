@@ -6,6 +6,7 @@
 #include "labels/consdesetiqserver.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 
 #include <QApplication>
 #include <QJsonDocument>
@@ -141,18 +142,7 @@ void RoadTest::SearchAll()
 
 void RoadTest::ChooseDemoInvoice()
 {
-    TClientDataSet* invoices = tela->cdsNotaFiscal;
-    int row = -1;
-    for (int r = 1; r <= invoices->RecordCount() && row < 0; ++r) {
-        TRecordPeek peek(invoices, r);
-        if (Current(invoices, "CDFILIAL") == kFilial && Current(invoices, "NRLANCTONF") == kNota)
-            row = r - 1;
-    }
-    ASSERT_GE(row, 0);
-    TDBGrid* grid = tela->dbgPadrao;
-    const QModelIndex index = grid->model()->index(row, 0);
-    grid->scrollTo(index);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    ClickInvoice(tela, kFilial, kNota);
 }
 
 void RoadTest::OpenDemoLabels()
@@ -246,18 +236,12 @@ QMap<QString, TStoredLabel> RoadTest::StoredLabels(int port) const
 
 QStringList RoadTest::ListedLabels() const
 {
-    QStringList barcodes;
-    TClientDataSet* set = tela->cdsEtiqueta;
-    for (int r = 1; r <= set->RecordCount(); ++r) {
-        TRecordPeek peek(set, r);
-        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
+    return ListedBarcodes(tela);
 }
 
 QString RoadTest::Current(TClientDataSet* set, const char* field) const
 {
-    return set->FieldByName(QLatin1String(field))->AsString();
+    return CurrentText(set, field);
 }
 
 void RoadTest::ExpectNothingLeftRunning() const

@@ -3,6 +3,7 @@
 #include "framework/session.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 
 #include <QApplication>
 #include <QTabBar>
@@ -209,18 +210,12 @@ void ConsultaTest::MarkLabels(const QList<int>& rows)
 
 QString ConsultaTest::Current(TClientDataSet* set, const char* field) const
 {
-    return set->FieldByName(QLatin1String(field))->AsString();
+    return CurrentText(set, field);
 }
 
 QStringList ConsultaTest::ListedLabels() const
 {
-    QStringList barcodes;
-    TClientDataSet* set = tela->cdsEtiqueta;
-    for (int r = 1; r <= set->RecordCount(); ++r) {
-        TRecordPeek peek(set, r);
-        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
+    return ListedBarcodes(tela);
 }
 
 QWidget* ConsultaTest::Focused() const

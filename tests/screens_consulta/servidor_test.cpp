@@ -9,6 +9,7 @@
 #include "labels/consdesetiqserver.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 #include "support/serverprocess.h"
 
 #include <QDir>
@@ -88,19 +89,8 @@ protected:
     // Makes an invoice current by clicking its row in the invoice grid.
     void ChooseInvoice(const QString& cdFilial, const QString& nrLanctoNf)
     {
-        TClientDataSet* invoices = tela->cdsNotaFiscal;
-        int row = -1;
-        for (int r = 1; r <= invoices->RecordCount() && row < 0; ++r) {
-            TRecordPeek peek(invoices, r);
-            if (Current(invoices, "CDFILIAL") == cdFilial && Current(invoices, "NRLANCTONF") == nrLanctoNf)
-                row = r - 1;
-        }
-        ASSERT_GE(row, 0);
-        TDBGrid* grid = tela->dbgPadrao;
-        const QModelIndex index = grid->model()->index(row, 0);
-        grid->scrollTo(index);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
-        ASSERT_EQ(Current(invoices, "NRLANCTONF"), nrLanctoNf);
+        ASSERT_NO_FATAL_FAILURE(ClickInvoice(tela, cdFilial, nrLanctoNf));
+        ASSERT_EQ(Current(tela->cdsNotaFiscal, "NRLANCTONF"), nrLanctoNf);
     }
 
     void Use(TfrmConsDesEtiq* screen)

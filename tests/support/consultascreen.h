@@ -1,0 +1,48 @@
+#pragma once
+// Reading and driving the query screen as its tests do, for the screen's own tests and for the
+// tests of the whole road alike.
+
+#include "platform/clientdataset.h"
+#include "platform/recordpeek.h"
+#include "screens/Cli_est99000/cli_est99000.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <QTest>
+
+// The text of a field on the set's current row.
+inline QString CurrentText(TClientDataSet* set, const char* field)
+{
+    return set->FieldByName(QLatin1String(field))->AsString();
+}
+
+// The barcodes of the labels the screen lists, in the grid's order.
+inline QStringList ListedBarcodes(TfrmConsDesEtiq* tela)
+{
+    QStringList barcodes;
+    TClientDataSet* set = tela->cdsEtiqueta;
+    for (int r = 1; r <= set->RecordCount(); ++r) {
+        TRecordPeek peek(set, r);
+        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
+    }
+    return barcodes;
+}
+
+// Makes an invoice current by clicking its row in the invoice grid; fails the test when the
+// invoice is not listed.
+inline void ClickInvoice(TfrmConsDesEtiq* tela, const QString& cdFilial, const QString& nrLanctoNf)
+{
+    TClientDataSet* invoices = tela->cdsNotaFiscal;
+    int row = -1;
+    for (int r = 1; r <= invoices->RecordCount() && row < 0; ++r) {
+        TRecordPeek peek(invoices, r);
+        if (CurrentText(invoices, "CDFILIAL") == cdFilial && CurrentText(invoices, "NRLANCTONF") == nrLanctoNf)
+            row = r - 1;
+    }
+    ASSERT_GE(row, 0) << "a nota " << nrLanctoNf.toStdString() << " não está na lista";
+    TDBGrid* grid = tela->dbgPadrao;
+    const QModelIndex index = grid->model()->index(row, 0);
+    grid->scrollTo(index);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
