@@ -89,12 +89,9 @@ public:
                     rows.pop_back();
                     break;
                 }
-            if (rows.size() == 1) {
-                e.row = rows.front();
+            e.row = rows.front();
+            if (rows.size() == 1)
                 e.more.reset();
-            } else {
-                e.row = rows.front();
-            }
             return;
         }
         if (e.row == row)

@@ -3,9 +3,9 @@
 
 #include "clientdataset.h"
 
+#include "cellindex.h"
 #include "datasource.h"
 #include "errors.h"
-#include "cellindex.h"
 #include "filterexpression.h"
 
 #include <QHash>
@@ -283,11 +283,16 @@ struct TClientDataSet::Impl {
         return h->second.Find(text);
     }
 
-    void HashAdd(Row* row)
+    // Puts the row into the indexes (of one column, or all) under its current values.
+    void HashAdd(Row* row, int onlySlot = -1)
     {
-        for (auto& [key, index] : hashes)
-            if (const QString* t = CellAs<QString>(row->values.at(key / 2)))
+        for (auto& [key, index] : hashes) {
+            const int slot = key / 2;
+            if (onlySlot >= 0 && slot != onlySlot)
+                continue;
+            if (const QString* t = CellAs<QString>(row->values.at(slot)))
                 index.Add(row, *t);
+        }
     }
 
     // Takes the row out of the indexes (of one column, or all) under its old values; the row must
@@ -303,19 +308,10 @@ struct TClientDataSet::Impl {
         }
     }
 
-    void HashAddSlot(Row* row, int slot)
-    {
-        for (auto& [key, index] : hashes)
-            if (key / 2 == slot)
-                if (const QString* t = CellAs<QString>(row->values.at(slot)))
-                    index.Add(row, *t);
-    }
-
     void RebuildView()
     {
         std::vector<Row*> rows;
-        Bucket smallest;
-        bool keyed = false;
+        Bucket smallest;  // the fewest rows a key term admits; a found key has at least one
         bool noneCanPass = false;
         if (filtered && filter) {
             for (const auto& term : filter->KeyTerms()) {
@@ -324,9 +320,8 @@ struct TClientDataSet::Impl {
                     noneCanPass = true;
                     break;
                 }
-                if (!keyed || b.size() < smallest.size())
+                if (smallest.empty() || b.size() < smallest.size())
                     smallest = b;
-                keyed = true;
             }
         }
         if (!noneCanPass) {
@@ -338,15 +333,15 @@ struct TClientDataSet::Impl {
             };
             if (!filtered || !filter) {
                 rows = all;
-            } else if (keyed && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
+            } else if (!smallest.empty() && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
                 rows.assign(smallest.begin(), smallest.end());
-            } else if (keyed)
+            } else if (!smallest.empty())
                 take(smallest.data(), smallest.data() + smallest.size());
             else
                 take(all.data(), all.data() + all.size());
             if (!sortKeys.empty() && rows.size() > 64)
                 SortByKeys(rows);
-            else if (keyed || !sortKeys.empty())
+            else if (!smallest.empty() || !sortKeys.empty())
                 std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
         }
         view = std::move(rows);
@@ -1164,7 +1159,7 @@ void TClientDataSet::Post()
             row->values = std::move(D.buffer);
             for (int slot = 0; slot < D.Columns(); ++slot)
                 if (before.at(slot) != row->values.at(slot))
-                    D.HashAddSlot(row, slot);
+                    D.HashAdd(row, slot);
             D.view.erase(D.view.begin() + D.cur);
             row->viewGen = 0;
             if (D.Passes(row)) {

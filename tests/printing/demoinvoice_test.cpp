@@ -12,6 +12,7 @@
 #include "package/pkg_est99000.h"
 #include "report/pdfpages.h"
 #include "screens/Cli_est99010/cli_est99010.h"
+#include "support/labelrows.h"
 #include "support/serverprocess.h"
 
 #include <QPrintDialog>
@@ -26,19 +27,7 @@ const QString kEntry = QStringLiteral("0000000001");
 
 QString SourceDir()
 {
-    const QByteArray env = qgetenv("EST_SOURCE_DIR");
-    return env.isEmpty() ? QStringLiteral(EST_SOURCE_DIR_FALLBACK) : QString::fromLocal8Bit(env);
-}
-
-// The barcodes of a set's visible rows, in its order, without moving its cursor.
-QStringList Barcodes(TClientDataSet* set)
-{
-    QStringList barcodes;
-    for (int row = 1; row <= set->RecordCount(); ++row) {
-        TRecordPeek peek(set, row);
-        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
+    return qEnvironmentVariable("EST_SOURCE_DIR", QStringLiteral(EST_SOURCE_DIR_FALLBACK));
 }
 
 void DoubleClickRow(TDBGrid* grid, int row)
@@ -112,18 +101,18 @@ TEST_F(DemoInvoicePrint, TheSheetOfAnItemAndOneMoreLabelScansBackAsThePrintSetIn
 
         // The whole of item 0001: its six active labels.
         ASSERT_EQ(Current(items, "NRSEQITPROD"), QStringLiteral("0001"));
-        item0001 = Barcodes(labels);
+        item0001 = VisibleBarcodes(labels);
         ASSERT_EQ(item0001.size(), 6);
         DoubleClickRow(report->dbgItemProduto, items->RecNo() - 1);
 
         // One label of item 0004, by itself.
         ASSERT_TRUE(items->Locate(QStringLiteral("NRSEQITPROD"), {QStringLiteral("0004")}));
-        const QStringList item0004 = Barcodes(labels);
+        const QStringList item0004 = VisibleBarcodes(labels);
         ASSERT_FALSE(item0004.isEmpty());
         label0004 = item0004.last();
         DoubleClickRow(report->dbgEtiquetaGerada, item0004.size() - 1);
 
-        printed = Barcodes(report->cdsRelEtiquetas);
+        printed = VisibleBarcodes(report->cdsRelEtiquetas);
         QTest::mouseClick(report->sbtPrint, Qt::LeftButton);
     };
     QTest::mouseClick(tela->sbtImprimir, Qt::LeftButton);

@@ -4,6 +4,7 @@
 #include "platform/clientdataset.h"
 #include "platform/datasource.h"
 #include "platform/errors.h"
+#include "support/labelrows.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -84,17 +85,6 @@ QList<QPair<QString, QString>> Column(const TClientDataSet* set, const QString& 
     for (const QVariantList& row : packet.rows)
         result.append({row.value(k).toString(), row.value(v).toString()});
     return result;
-}
-
-// The barcodes of the set's visible rows, in its order, without moving its cursor.
-QStringList VisibleBarcodes(TClientDataSet* set)
-{
-    QStringList barcodes;
-    for (int row = 1; row <= set->RecordCount(); ++row) {
-        TRecordPeek peek(set, row);
-        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
 }
 
 // The mark of the row whose key field holds key, whatever the set's filter.

@@ -5,6 +5,7 @@
 #include "platform/clientdataset.h"
 #include "platform/recordpeek.h"
 #include "screens/Cli_est99000/cli_est99000.h"
+#include "support/labelrows.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +21,7 @@ inline QString CurrentText(TClientDataSet* set, const char* field)
 // The barcodes of the labels the screen lists, in the grid's order.
 inline QStringList ListedBarcodes(TfrmConsDesEtiq* tela)
 {
-    QStringList barcodes;
-    TClientDataSet* set = tela->cdsEtiqueta;
-    for (int r = 1; r <= set->RecordCount(); ++r) {
-        TRecordPeek peek(set, r);
-        barcodes << set->FieldByName(QStringLiteral("CDCODBARRAETIQ"))->AsString();
-    }
-    return barcodes;
+    return VisibleBarcodes(tela->cdsEtiqueta);
 }
 
 // Makes an invoice current by clicking its row in the invoice grid; fails the test when the
