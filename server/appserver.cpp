@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -75,13 +76,13 @@ bool WaitFor(int sock, short events, TClock::time_point deadline)
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
-        if (left <= 0)
-            return false;
         pollfd p{sock, events, 0};
-        const int n = ::poll(&p, 1, int(std::min<long long>(left, 1000000)));
+        const int n = ::poll(&p, 1, int(std::clamp<long long>(left, 0, 1000000)));
         if (n > 0)
             return true;
         if (n < 0 && errno != EINTR)
+            return false;
+        if (n == 0 && TClock::now() >= deadline)
             return false;
     }
 }
@@ -108,24 +109,38 @@ class TDeadlineStream : public httplib::Stream {
 public:
     explicit TDeadlineStream(int sock) : sock_(sock) {}
 
+    // The request line and headers may take at most this many bytes; the body is bounded by
+    // the size limit as it is read.
+    static constexpr size_t HeadBytes = 64 * 1024;
+
     void StartRequest(std::chrono::seconds timeout)
     {
         timeout_ = timeout;
         readBy_ = TClock::now() + timeout;
         writing_ = false;
+        headRead_ = 0;
+        inBody_ = false;
     }
+    void BodyStarts() { inBody_ = true; }
 
     bool is_readable() const override { return WaitFor(sock_, POLLIN, readBy_); }
     bool is_writable() const override { return WaitFor(sock_, POLLOUT, writing_ ? writeBy_ : TClock::now() + timeout_); }
 
     ssize_t read(char* ptr, size_t size) override
     {
+        if (!inBody_) {
+            if (headRead_ >= HeadBytes)
+                return -1;
+            size = std::min(size, HeadBytes - headRead_);
+        }
         if (!WaitFor(sock_, POLLIN, readBy_))
             return -1;
         ssize_t n;
         do
             n = ::recv(sock_, ptr, size, 0);
         while (n < 0 && errno == EINTR);
+        if (n > 0 && !inBody_)
+            headRead_ += size_t(n);
         return n;
     }
 
@@ -167,7 +182,11 @@ private:
     std::chrono::seconds timeout_{20};
     TClock::time_point readBy_, writeBy_;
     bool writing_ = false;
+    size_t headRead_ = 0;
+    bool inBody_ = false;
 };
+
+thread_local TDeadlineStream* currentStream = nullptr;
 
 } // namespace
 
@@ -217,6 +236,8 @@ void TAppServer::TEndpoint::Install()
     set_payload_max_length(size_t(settings_.maxRequestBytes));
 
     set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        if (currentStream)
+            currentStream->BodyStarts();
         if (!settings_.token.isEmpty()) {
             const std::string expected = "Bearer " + settings_.token.toStdString();
             if (!SameToken(req.get_header_value("Authorization"), expected)) {
@@ -325,6 +346,7 @@ void TAppServer::TEndpoint::Install()
 void TAppServer::TEndpoint::Serve(int sock)
 {
     TDeadlineStream stream(sock);
+    currentStream = &stream;
     const std::chrono::seconds timeout(settings_.requestTimeoutSeconds);
     for (int served = 0;; ++served) {
         if (served > 0) {
@@ -347,6 +369,7 @@ void TAppServer::TEndpoint::Serve(int sock)
         if (!ok || clientClosed || last || currentCall.close)
             break;
     }
+    currentStream = nullptr;
     Close(sock);
 }
 

@@ -209,9 +209,10 @@ TParsedChange Parse(const TChangePacket& packet)
     return parsed;
 }
 
-// Rows per statement when a change reads, inactivates or inserts many labels: a bound on the
-// number of parameters of one statement (SQLite and PostgreSQL both accept far more).
-constexpr int BulkRows = 500;
+// Many labels at once: PostgreSQL takes each column of them as one array parameter, so a change
+// is a few statements whatever its size; SQLite takes a list of parameters, up to 500 rows per
+// statement (its statements cost nothing to prepare).
+constexpr int SqliteRows = 500;
 
 QString Names(const QString& prefix, int first, int count)
 {
@@ -219,6 +220,28 @@ QString Names(const QString& prefix, int first, int count)
     for (int i = first; i < first + count; ++i)
         names << QStringLiteral(":%1%2").arg(prefix).arg(i);
     return names.join(QStringLiteral(", "));
+}
+
+// A PostgreSQL array literal of texts ({"a","b"}), every element quoted.
+QString TextArray(const QStringList& values)
+{
+    QString out = QStringLiteral("{");
+    for (const QString& v : values) {
+        if (out.size() > 1)
+            out += QLatin1Char(',');
+        QString escaped = v;
+        escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        out += QLatin1Char('"') + escaped + QLatin1Char('"');
+    }
+    return out + QLatin1Char('}');
+}
+
+QString NumberArray(const QList<double>& values)
+{
+    QStringList texts;
+    for (double v : values)
+        texts << QString::number(v, 'g', 17);
+    return QLatin1Char('{') + texts.join(QLatin1Char(',')) + QLatin1Char('}');
 }
 
 class TApplier {
@@ -264,6 +287,25 @@ private:
         return dialect_ == TDialect::PostgreSQL ? QStringLiteral(" FOR UPDATE") : QString();
     }
 
+    bool Postgres() const { return dialect_ == TDialect::PostgreSQL; }
+    int SliceRows(qsizetype total) const { return Postgres() ? int(std::max<qsizetype>(total, 1)) : SqliteRows; }
+
+    // "<expression> IN (the values)" for a slice of values, and its binding.
+    QString InSlice(const QString& expression, int count) const
+    {
+        return Postgres() ? expression + QStringLiteral(" = ANY(CAST(:list AS TEXT[]))")
+                          : expression + QStringLiteral(" IN (%1)").arg(Names(QStringLiteral("v"), 0, count));
+    }
+    void BindSlice(TSqlStatement& q, const QStringList& values, int first, int count) const
+    {
+        if (Postgres()) {
+            q.Bind(QStringLiteral(":list"), TextArray(values.mid(first, count)));
+            return;
+        }
+        for (int i = 0; i < count; ++i)
+            q.Bind(QStringLiteral(":v%1").arg(i), values[first + i]);
+    }
+
     // Reads (and on PostgreSQL locks, in barcode order so that two changes never wait on each
     // other) every label the change inactivates, a few hundred per statement.
     QList<TOldLabel> LockOldLabels()
@@ -273,14 +315,13 @@ private:
             b = b.toUpper();
         std::sort(barcodes.begin(), barcodes.end());
         QHash<QString, TOldLabel> found;
-        for (int first = 0; first < barcodes.size(); first += BulkRows) {
-            const int count = int(std::min<qsizetype>(BulkRows, barcodes.size() - first));
+        for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
+            const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
             TSqlStatement q(db_, QStringLiteral("SELECT CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD, IDSTATUSETIQ,"
-                                                " CDPRODUTO, NRPEDEXOL, VRPESOETIQ FROM ETIQUETA"
-                                                " WHERE UPPER(CDCODBARRAETIQ) IN (%1) ORDER BY UPPER(CDCODBARRAETIQ)")
-                                     .arg(Names(QStringLiteral("cb"), 0, count)) + LockSuffix());
-            for (int i = 0; i < count; ++i)
-                q.Bind(QStringLiteral(":cb%1").arg(i), barcodes[first + i]);
+                                                " CDPRODUTO, NRPEDEXOL, VRPESOETIQ FROM ETIQUETA WHERE ") +
+                                     InSlice(QStringLiteral("UPPER(CDCODBARRAETIQ)"), count) +
+                                     QStringLiteral(" ORDER BY UPPER(CDCODBARRAETIQ)") + LockSuffix());
+            BindSlice(q, barcodes, first, count);
             q.Exec();
             while (q.Next())
                 found.insert(q.Text(0).toUpper(), TOldLabel{q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4).trimmed(),
@@ -360,12 +401,14 @@ private:
         QSet<QString> usedSequences;
         while (sequences.Next())
             usedSequences.insert(sequences.Text(0));
-        for (int first = 0; first < created.size(); first += BulkRows) {
-            const int count = int(std::min<qsizetype>(BulkRows, created.size() - first));
-            TSqlStatement q(db_, QStringLiteral("SELECT UPPER(CDCODBARRAETIQ) FROM ETIQUETA WHERE UPPER(CDCODBARRAETIQ) IN (%1)")
-                                     .arg(Names(QStringLiteral("cb"), 0, count)));
-            for (int i = 0; i < count; ++i)
-                q.Bind(QStringLiteral(":cb%1").arg(i), created[first + i].barcode.toUpper());
+        QStringList barcodes;
+        for (const TNewLabel& n : created)
+            barcodes << n.barcode.toUpper();
+        for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
+            const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
+            TSqlStatement q(db_, QStringLiteral("SELECT UPPER(CDCODBARRAETIQ) FROM ETIQUETA WHERE ") +
+                                     InSlice(QStringLiteral("UPPER(CDCODBARRAETIQ)"), count));
+            BindSlice(q, barcodes, first, count);
             q.Exec();
             while (q.Next())
                 taken.insert(q.Text(0));
@@ -377,25 +420,52 @@ private:
 
     void Inactivate(const QList<TOldLabel>& old)
     {
-        for (int first = 0; first < old.size(); first += BulkRows) {
-            const int count = int(std::min<qsizetype>(BulkRows, old.size() - first));
-            TSqlStatement q(db_, QStringLiteral("UPDATE ETIQUETA SET IDSTATUSETIQ = 'I'"
-                                                " WHERE CDCODBARRAETIQ IN (%1) AND IDSTATUSETIQ = 'A'")
-                                     .arg(Names(QStringLiteral("cb"), 0, count)));
-            for (int i = 0; i < count; ++i)
-                q.Bind(QStringLiteral(":cb%1").arg(i), old[first + i].barcode);
+        QStringList barcodes;
+        for (const TOldLabel& o : old)
+            barcodes << o.barcode;
+        for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
+            const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
+            TSqlStatement q(db_, QStringLiteral("UPDATE ETIQUETA SET IDSTATUSETIQ = 'I' WHERE ") +
+                                     InSlice(QStringLiteral("CDCODBARRAETIQ"), count) + QStringLiteral(" AND IDSTATUSETIQ = 'A'"));
+            BindSlice(q, barcodes, first, count);
             q.Exec();
             if (q.RowsAffected() != count)
                 throw ERefused(QStringLiteral("A etiqueta %1 já está inativa.").arg(old[first].barcode));
         }
     }
 
-    // The new labels, a few hundred rows per statement. ON CONFLICT guards the unique indexes
-    // against a change committed by another server thread after CheckUnused looked.
+    // The new labels, in bulk. ON CONFLICT guards the unique indexes against a change committed
+    // by another server thread after CheckUnused looked.
     void Insert(const QList<TNewLabel>& created, const QString& product, double itemQuantity)
     {
-        for (int first = 0; first < created.size(); first += BulkRows) {
-            const int count = int(std::min<qsizetype>(BulkRows, created.size() - first));
+        if (Postgres()) {
+            QStringList barcodes, sequences;
+            QList<double> quantities, weights, totals;
+            for (const TNewLabel& n : created) {
+                barcodes << n.barcode;
+                sequences << n.sequence;
+                quantities << n.quantity.value_or(1.0);
+                weights << WeightValue(n.units);
+                totals << n.total.value_or(itemQuantity);
+            }
+            TSqlStatement q(db_, QStringLiteral("INSERT INTO ETIQUETA (CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD,"
+                                                " NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ)"
+                                                " SELECT u.cb, :fil, :lanc, :item, u.seq, :prod, u.qt, u.peso, u.total, 'A'"
+                                                " FROM unnest(CAST(:cbs AS TEXT[]), CAST(:seqs AS TEXT[]), CAST(:qts AS FLOAT8[]),"
+                                                " CAST(:pesos AS FLOAT8[]), CAST(:totals AS FLOAT8[])) AS u(cb, seq, qt, peso, total)"
+                                                " ON CONFLICT DO NOTHING"));
+            const TNewLabel& head = created.first();
+            q.Bind(QStringLiteral(":fil"), head.branch).Bind(QStringLiteral(":lanc"), head.entry)
+                .Bind(QStringLiteral(":item"), head.item).Bind(QStringLiteral(":prod"), product)
+                .Bind(QStringLiteral(":cbs"), TextArray(barcodes)).Bind(QStringLiteral(":seqs"), TextArray(sequences))
+                .Bind(QStringLiteral(":qts"), NumberArray(quantities)).Bind(QStringLiteral(":pesos"), NumberArray(weights))
+                .Bind(QStringLiteral(":totals"), NumberArray(totals)).Exec();
+            if (q.RowsAffected() != created.size())
+                throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(head.barcode));
+            return;
+        }
+        for (int first = 0; first < created.size(); first += SqliteRows) {
+            const int count = int(std::min<qsizetype>(SqliteRows, created.size() - first));
             QStringList rows;
             for (int i = 0; i < count; ++i)
                 rows << QStringLiteral("(:cb%1, :fil, :lanc, :item, :seq%1, :prod, :qt%1, :peso%1, :total%1, 'A')").arg(i);

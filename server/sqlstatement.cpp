@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace {
 
@@ -24,10 +25,12 @@ bool NameChar(char c)
     return NameStart(c) || (c >= '0' && c <= '9');
 }
 
-// The SQL with each ":name" placeholder replaced by the database's numbered one ("?N" on SQLite,
-// "$N" on PostgreSQL); quoted texts and names and "::" casts are left alone. `names` receives
-// the distinct names in their numbering.
-std::string Numbered(const std::string& sql, char marker, std::vector<std::string>& names)
+// The SQL with each ":name" placeholder replaced by the database's own: "$N" on PostgreSQL (one
+// number per distinct name), "?" on SQLite (one per occurrence; `occurrences` receives the name
+// number of each). Quoted texts and names and "::" casts are left alone. `names` receives the
+// distinct names in their numbering, `index` maps each to it.
+std::string Numbered(const std::string& sql, bool numbered, std::vector<std::string>& names,
+                     std::unordered_map<std::string, size_t>& index, std::vector<size_t>& occurrences)
 {
     std::string out;
     out.reserve(sql.size() + 16);
@@ -45,14 +48,17 @@ std::string Numbered(const std::string& sql, char marker, std::vector<std::strin
             size_t end = i + 1;
             while (end < sql.size() && NameChar(sql[end]))
                 ++end;
-            const std::string name = sql.substr(i, end - i);
-            size_t index = 0;
-            while (index < names.size() && names[index] != name)
-                ++index;
-            if (index == names.size())
-                names.push_back(name);
-            out += marker;
-            out += std::to_string(index + 1);
+            std::string name = sql.substr(i, end - i);
+            const auto [it, added] = index.emplace(name, names.size());
+            if (added)
+                names.push_back(std::move(name));
+            if (numbered) {
+                out += '$';
+                out += std::to_string(it->second + 1);
+            } else {
+                out += '?';
+                occurrences.push_back(it->second);
+            }
             i = end;
         } else {
             out += c;
@@ -68,9 +74,9 @@ TSqlStatement::TSqlStatement(TSqlConnection& db, const QString& sql) : db_(db)
 {
     const std::string text = sql.toStdString();
     if (db_.Dialect() == TDialect::PostgreSQL) {
-        pgSql_ = Numbered(text, '$', names_);
+        pgSql_ = Numbered(text, true, names_, index_, occurrences_);
     } else {
-        const std::string numbered = Numbered(text, '?', names_);
+        const std::string numbered = Numbered(text, false, names_, index_, occurrences_);
         const int rc = sqlite3_prepare_v2(db_.Sqlite(), numbered.c_str(), int(numbered.size()), &stmt_, nullptr);
         if (rc != SQLITE_OK)
             throw db_.SqliteFailure(rc);
@@ -87,11 +93,8 @@ TSqlStatement::~TSqlStatement()
 
 TSqlStatement& TSqlStatement::Bind(const QString& placeholder, const QVariant& value)
 {
-    const std::string name = placeholder.toStdString();
-    size_t index = 0;
-    while (index < names_.size() && names_[index] != name)
-        ++index;
-    if (index == names_.size())
+    const auto found = index_.find(placeholder.toStdString());
+    if (found == index_.end())
         throw EDatabaseUnavailable(QStringLiteral("Falha no servidor: o parâmetro %1 não existe na instrução.").arg(placeholder));
     TParam p;
     if (value.isNull() || !value.isValid()) {
@@ -128,7 +131,7 @@ TSqlStatement& TSqlStatement::Bind(const QString& placeholder, const QVariant& v
             break;
         }
     }
-    params_[index] = std::move(p);
+    params_[found->second] = std::move(p);
     return *this;
 }
 
@@ -147,8 +150,8 @@ TSqlStatement& TSqlStatement::Exec()
 {
     Reset();
     if (stmt_) {
-        for (size_t i = 0; i < params_.size(); ++i) {
-            const TParam& p = params_[i];
+        for (size_t i = 0; i < occurrences_.size(); ++i) {
+            const TParam& p = params_[occurrences_[i]];
             const int n = int(i + 1);
             int rc = SQLITE_OK;
             switch (p.kind) {

@@ -20,6 +20,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -61,6 +62,8 @@ private:
 
     TSqlConnection& db_;
     std::vector<std::string> names_;   // placeholder names, index = parameter number - 1
+    std::unordered_map<std::string, size_t> index_;
+    std::vector<size_t> occurrences_;  // SQLite: the name number of each "?" in turn
     std::vector<TParam> params_;
     // SQLite
     sqlite3_stmt* stmt_ = nullptr;

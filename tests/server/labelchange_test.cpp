@@ -254,6 +254,8 @@ TEST_P(LabelChange, EveryRefusedChangeAnswersErroWithItsReasonAndChangesNothing)
          QStringLiteral("já possui pedido (PV-000907)")},
         {"inexistente", [&] { return GroupingPacket({a1, DemoBarcode(1, 99)}, Label("0001", "00007", sum)); },
          QStringLiteral("A etiqueta %1 não existe.").arg(DemoBarcode(1, 99))},
+        {"código com aspas, vírgula e chaves", [&] { return GroupingPacket({a1, QStringLiteral("x\"y,{z}\\w")}, Label("0001", "00007", sum)); },
+         QStringLiteral("A etiqueta x\"y,{z}\\w não existe.")},
         {"itens diferentes", [&] { return GroupingPacket({a1, DemoBarcode(4, 1)}, Label("0001", "00007", 12.345 + 5.2)); },
          QStringLiteral("não pertencem todas ao mesmo item")},
         {"nova de outro item", [&] { return GroupingPacket({a1, a2}, Label("0004", "00005", sum)); },
