@@ -19,9 +19,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <cstdio>
 #include <random>
-#include <sstream>
 
 namespace {
 
