@@ -152,7 +152,7 @@ public:
         invoice_.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entry)
             .Bind(QStringLiteral(":rece"), branch).Bind(QStringLiteral(":forn"), supplier)
             .Bind(QStringLiteral(":num"), number).Bind(QStringLiteral(":serie"), QStringLiteral("1"))
-            .Bind(QStringLiteral(":dt"), SqlDateTime(QDateTime(day, QTime(0, 0))))
+            .Bind(QStringLiteral(":dt"), SqlDateTime(WallClock(day)))
             .Bind(QStringLiteral(":vr"), value).Bind(QStringLiteral(":st"), QStringLiteral("A"))
             .Bind(QStringLiteral(":chave"), key).Bind(QStringLiteral(":rodape"), footer)
             .Exec();
@@ -174,7 +174,7 @@ public:
         item_.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entry)
             .Bind(QStringLiteral(":item"), item).Bind(QStringLiteral(":prod"), QString::fromUtf8(product.code))
             .Bind(QStringLiteral(":lote"), lot).Bind(QStringLiteral(":qt"), quantity)
-            .Bind(QStringLiteral(":val"), SqlDateTime(QDateTime(validity, QTime(0, 0))))
+            .Bind(QStringLiteral(":val"), SqlDateTime(WallClock(validity)))
             .Bind(QStringLiteral(":ped"), order.isEmpty() ? QVariant() : QVariant(order))
             .Exec();
         for (int i = 0; i < labels.size(); ++i) {
