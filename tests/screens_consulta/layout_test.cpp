@@ -84,7 +84,8 @@ TEST_F(Layout, TheMessageTableHoldsItsEntriesInStoredOrder)
                            "Fili_Dev", "Forn_Dev",  "DtIniMenorFin", "DtIni_Dev", "DtFin_Dev", "Arq_Inv",
                            "Erros_Enc", "ImportaOk", "NaoHaNotas", "OKParcial", "semDir",      "dirInv",
                            "arqInv",   "Inv_CodBar", "NExi_CodBar", "A",        "R",           "I",
-                           "AgrupEtiq", "Agrup_ok", "AtuServi",   "Exist_Pedido", "Agrupa",   "Desme"};
+                           "AgrupEtiq", "Agrup_ok", "AtuServi",   "Exist_Pedido", "Agrupa",   "Desme",
+                           "Agrup_Limite", "Fecha_Marc", "Fecha_Impr", "Fecha_Pend"};
     QStringList stored;
     for (const QString& entry : tela->msgPadrao.Items())
         stored << entry.section(QLatin1Char('|'), 0, 0);
