@@ -13,6 +13,8 @@
 #include "labels/labelcodes.h"
 #include "package/pkg_est99000.h"
 
+#include <QApplication>
+
 namespace {
 
 constexpr int kReceivingKind = 1;
@@ -176,8 +178,9 @@ void TfrmConsDesEtiq::pgcPadraoChange(QObject* sender)
 {
     TfrmPadrao::pgcPadraoChange(sender);
     // The page shows the current invoice's items also when the focus does not come into it
-    // (it stayed in a menu, say), so that no other invoice's items stand under its footer.
-    if (pgcPadrao->ActivePage() == tshFormulario)
+    // (it stayed in a menu or in the barcode edit, say), so that no other invoice's items stand
+    // under its footer. With the focus in it, its entry has read them already (or failed to).
+    if (pgcPadrao->ActivePage() == tshFormulario && !tshFormulario->isAncestorOf(QApplication::focusWidget()))
         LeNotaSeMudou();
     ControlaBotoes();
 }
