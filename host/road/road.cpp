@@ -862,8 +862,15 @@ TRoadStepResult TRoad::ScanMarkAndGroup()
     const QStringList chosen = FreeLabels().mid(0, 2);
     if (chosen.size() < 2)
         return R::Fail(QStringLiteral("o item %1 não tem mais duas etiquetas ativas sem pedido").arg(facts_.item));
-    // One click on the label list; from then on only the scanner and the space bar.
+    // The query screen is the clerk's window again now that the report screen has closed; one
+    // click on the label list, and from then on only the scanner and the space bar.
+    window_->activateWindow();
+    if (q->SubWindow() && TForm::MainArea())
+        TForm::MainArea()->setActiveSubWindow(q->SubWindow());
+    Settle();
     ClickRow(q->dbgEtiquetaGerada, 0);
+    q->dbgEtiquetaGerada->setFocus();
+    Settle();
     for (const QString& barcode : chosen) {
         Scan(barcode);
         Settle();
@@ -874,7 +881,9 @@ TRoadStepResult TRoad::ScanMarkAndGroup()
             return R::Fail(QStringLiteral("a leitura de %1 selecionou %2")
                                .arg(barcode, Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ"))));
         if (QApplication::focusWidget() != q->dbgEtiquetaGerada)
-            return R::Fail(QStringLiteral("depois da leitura de %1 o foco não foi para a lista de etiquetas").arg(barcode));
+            return R::Fail(QStringLiteral("depois da leitura de %1 o foco não foi para a lista de etiquetas (está em %2)")
+                               .arg(barcode, QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                                         : QStringLiteral("nenhum controle")));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         Settle();
     }
