@@ -33,6 +33,10 @@ const QStringList& MensagensConsulta()
         QStringLiteral("Exist_Pedido|Operação Bloqueada! Já possui pedido (%s) relacionado a etiqueta."),
         QStringLiteral("Agrupa|Agrupamento"),
         QStringLiteral("Desme|Desmembramento"),
+        QStringLiteral("Agrup_Limite|Não é possível agrupar: a nova etiqueta teria o número %s, e o código de barras só comporta números de etiqueta até 99999."),
+        QStringLiteral("Fecha_Marc|Há etiquetas marcadas. Deseja fechar a tela assim mesmo?"),
+        QStringLiteral("Fecha_Impr|Há etiquetas novas ainda não impressas. Deseja fechar a tela assim mesmo?"),
+        QStringLiteral("Fecha_Pend|Há etiquetas marcadas e etiquetas novas ainda não impressas. Deseja fechar a tela assim mesmo?"),
     };
     return table;
 }

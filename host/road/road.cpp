@@ -70,6 +70,8 @@ const QList<TRoad::TStep>& TRoad::Steps()
         {6, QStringLiteral("desmembramento de uma etiqueta"), QStringLiteral("desmembramento"), &TRoad::Split},
         {7, QStringLiteral("tela de relatório com as novas etiquetas"), QStringLiteral("relatorio"), &TRoad::ReportScreen},
         {8, QStringLiteral("impressão das etiquetas em PDF"), QStringLiteral("impressao-pdf"), &TRoad::PrintPdf},
+        {9, QStringLiteral("leitura seguida, marcação e agrupamento de duas etiquetas"), QStringLiteral("leitura-agrupamento"),
+         &TRoad::ScanMarkAndGroup},
     };
     return steps;
 }
@@ -157,6 +159,9 @@ void TRoad::Finish()
         started_ = false;
         ui_.Step = QStringLiteral("fim");
         ui_.OnModal = nullptr;
+        // Labels made after the printing are still to be printed: the screen asks, the road leaves.
+        ui_.Answers.clear();
+        ui_.Answers.enqueue(true);
         if (bostcriado && frmConsDesEtiq)
             frmConsDesEtiq->Close();
         DeleteClosedScreens();
@@ -567,17 +572,22 @@ TRoadStepResult TRoad::MarkTwo()
 
 TRoadStepResult TRoad::Group()
 {
-    TfrmConsDesEtiq* q = Query();
     if (freeLabels_.size() < 2)
         return R::Fail(QStringLiteral("não há etiquetas marcadas para agrupar"));
-    facts_.grouped.clear();
+    return GroupMarked(freeLabels_, facts_.grouped, facts_.group);
+}
+
+TRoadStepResult TRoad::GroupMarked(const QStringList& marked, QList<TRoadLabel>& grouped, TRoadLabel& group)
+{
+    TfrmConsDesEtiq* q = Query();
+    grouped.clear();
     double sum = 0;
-    for (const QString& barcode : freeLabels_) {
-        facts_.grouped << ListedLabel(barcode);
-        sum += facts_.grouped.last().weight;
+    for (const QString& barcode : marked) {
+        grouped << ListedLabel(barcode);
+        sum += grouped.last().weight;
     }
     const QString sequence = Sequence(HighestSequence() + 1);
-    facts_.group = {BarcodeOf(sequence), sequence, sum, 1};
+    group = {BarcodeOf(sequence), sequence, sum, 1};
 
     ui_.Answers.enqueue(true);
     Click(q->btnAgrupar);
@@ -591,21 +601,21 @@ TRoadStepResult TRoad::Group()
         return R::Fail(QStringLiteral("a mensagem \"Agrupamento realizado com sucesso.\" não apareceu"));
     if (Current(q->cdsProdEtiq, QStringLiteral("NRSEQITPROD")) != facts_.item)
         return R::Fail(QStringLiteral("depois do agrupamento o item %1 não voltou a ser o corrente").arg(facts_.item));
-    if (Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ")) != facts_.group.barcode)
+    if (Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ")) != group.barcode)
         return R::Fail(QStringLiteral("a nova etiqueta %1 não ficou selecionada (a corrente é %2)")
-                           .arg(facts_.group.barcode, Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ"))));
+                           .arg(group.barcode, Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ"))));
     TColumn* markColumn = q->dbgEtiquetaGerada->ColumnByField(QStringLiteral("IDCHECK"));
     if (QApplication::focusWidget() != q->dbgEtiquetaGerada || !markColumn
         || q->dbgEtiquetaGerada->currentIndex().column() != markColumn->Index())
         return R::Fail(QStringLiteral("depois do agrupamento o foco não foi para a marca da nova etiqueta"));
-    const TRoadLabel made = ListedLabel(facts_.group.barcode);
+    const TRoadLabel made = ListedLabel(group.barcode);
     if (ListedStatus(made.barcode) != QLatin1String("A") || !SameWeight(made.weight, sum) || made.quantity != 1)
         return R::Fail(QStringLiteral("a nova etiqueta %1 veio com situação \"%2\", peso %3 e quantidade %4; "
                                       "esperados \"A\", %5 e 1")
                            .arg(made.barcode, ListedStatus(made.barcode), Weight(made.weight))
                            .arg(made.quantity)
                            .arg(Weight(sum)));
-    for (const TRoadLabel& old : facts_.grouped) {
+    for (const TRoadLabel& old : grouped) {
         if (ListedStatus(old.barcode) != QLatin1String("I"))
             return R::Fail(QStringLiteral("a etiqueta agrupada %1 não ficou inativa").arg(old.barcode));
         if (!PrintableMark(old.barcode).isEmpty())
@@ -616,7 +626,7 @@ TRoadStepResult TRoad::Group()
     if (inEtiqMark != 0)
         return R::Fail(QStringLiteral("depois do agrupamento o contador de marcas ficou em %1").arg(inEtiqMark));
     ui_.Say(QStringLiteral("etiquetas %1 e %2 agrupadas na %3, de %4 kg")
-                .arg(facts_.grouped.at(0).barcode, facts_.grouped.at(1).barcode, made.barcode, Weight(sum)));
+                .arg(grouped.at(0).barcode, grouped.at(1).barcode, made.barcode, Weight(sum)));
     return R::Ok();
 }
 
@@ -842,4 +852,61 @@ TRoadStepResult TRoad::PrintPdf()
     if (Query()->cdsProdEtiq->RecNo() != 1)
         return R::Fail(QStringLiteral("depois de fechada a tela de relatório o primeiro item não ficou corrente"));
     return R::Ok();
+}
+
+// ---------------------------------------------------------------- 9. scanning, marking and grouping
+
+TRoadStepResult TRoad::ScanMarkAndGroup()
+{
+    TfrmConsDesEtiq* q = Query();
+    const QStringList chosen = FreeLabels().mid(0, 2);
+    if (chosen.size() < 2)
+        return R::Fail(QStringLiteral("o item %1 não tem mais duas etiquetas ativas sem pedido").arg(facts_.item));
+    // The query screen is the clerk's window again now that the report screen has closed; one
+    // click on the label list, and from then on only the scanner and the space bar.
+    window_->activateWindow();
+    if (q->SubWindow() && TForm::MainArea())
+        TForm::MainArea()->setActiveSubWindow(q->SubWindow());
+    Settle();
+    ClickRow(q->dbgEtiquetaGerada, 0);
+    q->dbgEtiquetaGerada->setFocus();
+    Settle();
+    for (const QString& barcode : chosen) {
+        Scan(barcode);
+        Settle();
+        if (!ui_.Texts(TUiEntryKind::Information).isEmpty() || !ui_.Errors().isEmpty())
+            return R::Fail(QStringLiteral("a leitura de %1 mostrou \"%2\"")
+                               .arg(barcode, (ui_.Texts(TUiEntryKind::Information) + ui_.Errors()).join("; ")));
+        if (Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ")) != barcode)
+            return R::Fail(QStringLiteral("a leitura de %1 selecionou %2")
+                               .arg(barcode, Current(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ"))));
+        if (QApplication::focusWidget() != q->dbgEtiquetaGerada)
+            return R::Fail(QStringLiteral("depois da leitura de %1 o foco não foi para a lista de etiquetas (está em %2)")
+                               .arg(barcode, QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                                         : QStringLiteral("nenhum controle")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        Settle();
+    }
+    for (const QString& barcode : chosen) {
+        const int r = RowOf(q->cdsEtiqueta, QStringLiteral("CDCODBARRAETIQ"), barcode);
+        if (r < 0 || Cell(q->cdsEtiqueta, r, QStringLiteral("IDCHECK")) != QLatin1String("C"))
+            return R::Fail(QStringLiteral("a etiqueta lida %1 não ficou marcada depois da leitura seguinte").arg(barcode));
+    }
+    if (inEtiqMark != 2 || !q->btnAgrupar->isEnabled())
+        return R::Fail(QStringLiteral("com as duas etiquetas lidas marcadas o contador está em %1 e o botão Agrupar %2")
+                           .arg(inEtiqMark)
+                           .arg(q->btnAgrupar->isEnabled() ? QStringLiteral("habilitado") : QStringLiteral("desabilitado")));
+    ui_.Say(QStringLiteral("etiquetas %1 e %2 lidas e marcadas uma após a outra").arg(chosen.at(0), chosen.at(1)));
+    return GroupMarked(chosen, facts_.scanGrouped, facts_.scanGroup);
+}
+
+void TRoad::Scan(const QString& barcode)
+{
+    // As a scanner types: each character, then Enter, into whatever has the focus as it arrives.
+    for (const QChar c : barcode) {
+        if (QWidget* focused = QApplication::focusWidget())
+            QTest::keyClick(focused, c.toLatin1());
+    }
+    if (QWidget* focused = QApplication::focusWidget())
+        QTest::keyClick(focused, Qt::Key_Return);
 }

@@ -28,6 +28,11 @@
 //   8 PrintPdf()       the report screen's print button, with the print dialog pointed at
 //                      OUTPUT/etiquetas.pdf, through the client's label-sheet engine: the PDF is
 //                      written and the selection cleared.
+//   9 ScanMarkAndGroup() one click on the label list, then, with the scanner only, two more free
+//                      active labels of the item scanned and marked with Space one after the
+//                      other (each scan typed into the label list goes to the barcode edit),
+//                      both marks kept, and Group as in step 5: the labels made after the
+//                      printing stay chosen for printing, so closing the screen asks first.
 // The report screen is modal, so the work of steps 7 and 8 happens while it is open, inside
 // step 7's call; PrintPdf() reports what the printing did and checks what closing left.
 //
@@ -93,6 +98,8 @@ struct TRoadFacts {
     TRoadLabel splitSource;     // the label split
     QList<TRoadLabel> split;    // the labels the split made, in numbering order
     QStringList printSet;       // the print set's barcodes when it was printed, in its order
+    QList<TRoadLabel> scanGrouped;  // the two labels scanned one after the other and grouped
+    TRoadLabel scanGroup;           // the label that grouping made
     QString pdfPath;
 };
 
@@ -121,6 +128,7 @@ public:
     TRoadStepResult Split();
     TRoadStepResult ReportScreen();
     TRoadStepResult PrintPdf();
+    TRoadStepResult ScanMarkAndGroup();
     // Closes the screens, finalizes the module and stops the server; the destructor does it too.
     void Finish();
 
@@ -146,6 +154,7 @@ private:
     void ClickRow(TDBGrid* grid, int row);
     void DoubleClickRow(TDBGrid* grid, int row);
     void Type(QWidget* box, const QString& text);
+    void Scan(const QString& barcode);
     void Settle();
 
     // The 0-based row of the visible record whose field has this value, -1 when none.
@@ -165,6 +174,8 @@ private:
     // The highest sequence among the labels listed for the current item (0 when none).
     int HighestSequence() const;
 
+    // Group answered Yes on the marked labels of the item, and what the screen shows afterwards.
+    TRoadStepResult GroupMarked(const QStringList& marked, QList<TRoadLabel>& grouped, TRoadLabel& group);
     TRoadStepResult WorkInSplitScreen(TfrmDesmembramento* split);
     TRoadStepResult CheckReportScreen(TfrmRelConsDesEtiq* report);
     TRoadStepResult PrintFromReportScreen(TfrmRelConsDesEtiq* report);

@@ -2,6 +2,7 @@
 
 #include "framework/morvaxa.h"
 #include "framework/session.h"
+#include "framework/uiservices.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/gridcolumns.h"
 #include "labels/lookupqueries.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr int kFilterHeight = 79;
 constexpr int kBarcodeHeight = 35;
 constexpr int kItemGridHeight = 157;
-constexpr int kBarcodeLength = 23;
 
 void AddColumns(TDBGrid* grid, const QList<TGridColumn>& columns)
 {
@@ -256,7 +256,8 @@ void TfrmConsDesEtiq::BuildBarcodePanel()
     highlight.setColor(QPalette::WindowText, highlight.color(QPalette::Highlight));
     lblCdBarProd->setPalette(highlight);
     edtCdBarProd = new TEdit(panChavAc, QStringLiteral("edtCdBarProd"));
-    edtCdBarProd->setMaxLength(kBarcodeLength);
+    // No length limit: a scan longer than a label barcode must reach the check whole and be
+    // refused, not be cut to the barcode of another label.
     edtCdBarProd->setFixedWidth(220);
     auto* row = new QHBoxLayout(panChavAc);
     row->setContentsMargins(8, 4, 8, 4);
@@ -330,6 +331,12 @@ void TfrmConsDesEtiq::FormActivate(QObject* sender)
 
 void TfrmConsDesEtiq::FormClose(QObject* sender, TCloseAction& action)
 {
+    // Marks and labels chosen for printing live only on this screen: closing loses them.
+    const QString pendente = TrabalhoPendente();
+    if (!pendente.isEmpty() && !UiServices().Question(this, pendente)) {
+        action = TCloseAction::caNone;
+        return;
+    }
     netConsDesEtiq->Close();
     // The rows go now; the set objects go with the screen, so that grids and handlers that
     // still refer to them until then never reach a freed set.

@@ -86,6 +86,7 @@ public:
                                          TGridDrawState state);
     void dbgEtiquetaGeradaDblClick(QObject* sender);
     void dbgEtiquetaGeradaKeyDown(QObject* sender, int& key, TShiftState shift);
+    void dbgEtiquetaGeradaKeyPress(QObject* sender, QChar& key);
     void dbgItemProdutoKeyDown(QObject* sender, int& key, TShiftState shift);
     void cdsEtiquetaIDSTATUSETIQGetText(TField* sender, QString& text, bool displayText);
 
@@ -188,10 +189,28 @@ private:
     // Takes the printable-label row with this barcode out of the list, whatever item it is of.
     void RetiraEtiquetaImprimivel(const QString& barcode);
     const QImage& GlyphFor(const QString& mark, const QString& status) const;
-    // Finds the label by barcode among all the invoice's labels and makes it and its item current.
-    void LocalizaEtiqueta(const QString& barcode);
+    // Finds the label by barcode among all the invoice's labels and makes it and its item
+    // current; not found, the current item and label stay and false is returned.
+    bool SelecionaEtiqueta(const QString& barcode);
     // Focus on the label grid's mark column, on the current label.
     void FocaMarcaDaEtiqueta();
+    // The screen's own moves of the focus into the label grid (after a lookup, after a
+    // grouping): the page is not entered anew, so nothing is read again or looked up.
+    void FocaEtiquetas(bool naMarca);
+
+    // The key of the current invoice, and of the invoice whose items and labels are loaded
+    // (empty while none is, or after the invoice cursor moved or a read failed).
+    QString ChaveNotaCorrente() const;
+    // Reads the current invoice's items and labels unless they are the ones loaded; true when
+    // it read them.
+    bool LeNotaSeMudou();
+    // The active labels of the current item shown marked: what the mark counter holds.
+    int MarcasListadas() const;
+    // What closing the screen would lose, as the question to ask; empty when nothing.
+    QString TrabalhoPendente() const;
+
+    QString notaLida_;
+    bool focoProprio_ = false;
 
     TShowAviProgress progress_;
 };

@@ -6,6 +6,7 @@
 
 #include "screens/Cli_est99000/controlspause.h"
 
+#include "framework/routines.h"
 #include "framework/uiservices.h"
 #include "labels/barcode.h"
 #include "labels/consdesetiqserver.h"
@@ -16,6 +17,9 @@
 #include <exception>
 
 namespace {
+
+// The highest label number the five digits of a barcode hold.
+constexpr int kMaiorSequencia = 99999;
 
 TField* Field(const TClientDataSet* set, const char* name)
 {
@@ -47,7 +51,9 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
     QStringList agrupadas;
     try {
         for (cdsEtiqueta->First(); !cdsEtiqueta->Eof(); cdsEtiqueta->Next()) {
-            if (Field(cdsEtiqueta, "IDCHECK")->AsString() == QLatin1String(kMarcada)) {
+            // The labels drawn with a tick: marked and active, as the counter counts them.
+            if (Field(cdsEtiqueta, "IDCHECK")->AsString() == QLatin1String(kMarcada)
+                && Field(cdsEtiqueta, "IDSTATUSETIQ")->AsString() == QLatin1String(kStatusAtiva)) {
                 const QString barcode = Field(cdsEtiqueta, "CDCODBARRAETIQ")->AsString();
                 cdsAuxEtiqueta->Append();
                 Field(cdsAuxEtiqueta, "CDCODBARRAETIQ")->SetAsString(barcode);
@@ -57,6 +63,12 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
                 agrupadas << barcode;
             }
             maiorSequencia = std::max(maiorSequencia, ReadSequence(Field(cdsEtiqueta, "NRSEQETIQ")->AsString()));
+        }
+        // The new label's number must fit the barcode's five digits: a sixth digit would make a
+        // barcode no scan can find, and past the integer range the number would turn negative.
+        if (maiorSequencia >= kMaiorSequencia) {
+            QString message = msgPadrao.Msg(QStringLiteral("Agrup_Limite"));
+            MensErro(message.replace(QStringLiteral("%s"), QString::number(qint64(maiorSequencia) + 1)), true);
         }
     } catch (...) {
         // Nothing of a grouping that stopped half-way may travel with a later one.
@@ -141,8 +153,10 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
         cdsProdEtiq->First();
     }
     labels.Resume();
+    // The button takes no focus, so the focus may be anywhere (in the barcode edit, say): moving
+    // it to the new label is no entry into the page and reads nothing again.
     if (criada)
-        FocaMarcaDaEtiqueta();
+        FocaEtiquetas(true);
     if (falha)
         std::rethrow_exception(falha);
 }

@@ -8,11 +8,16 @@
 
 #include "framework/routines.h"
 #include "labels/barcode.h"
+#include "labels/callprogress.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/labelcodes.h"
 #include "package/pkg_est99000.h"
 
+#include <QApplication>
+
 namespace {
+
+constexpr int kReceivingKind = 1;
 
 QString Text(const TClientDataSet* set, const char* field)
 {
@@ -24,16 +29,39 @@ void Copy(TClientDataSet* to, const TClientDataSet* from, const char* field)
     to->FieldByName(QLatin1String(field))->SetValue(from->FieldByName(QLatin1String(field))->Value());
 }
 
+// Lends the screen's progress window to the item and label read: the call shows nothing of its
+// own, and the window goes when the whole read is over, also when it fails.
+class TProgressoRetido : public TCallProgress {
+public:
+    TProgressoRetido(TCallProgress& window, const QString& caption) : window_(window)
+    {
+        window_.Begin(kReceivingKind, caption);
+    }
+    ~TProgressoRetido() override { window_.End(); }
+    TProgressoRetido(const TProgressoRetido&) = delete;
+    TProgressoRetido& operator=(const TProgressoRetido&) = delete;
+
+    void Begin(int, const QString&) override {}
+    void End() override {}
+
+private:
+    TCallProgress& window_;
+};
+
 } // namespace
 
 void TfrmConsDesEtiq::GetProdEtiq()
 {
+    notaLida_.clear();
+    // The progress window stays up until the printable-label walk and the buffer load are over,
+    // not only while the server answers: the screen is not ready before.
+    TProgressoRetido progresso(progress_, msgPadrao.Msg(QStringLiteral("GetDados")));
     TDataPacket labels;
     {
         // Both grids repaint once, when the load and the walk are over, also when either fails.
         TControlsPause items(cdsProdEtiq);
         TControlsPause itemLabels(cdsEtiqueta);
-        TConsDesEtiqServer server(*netConsDesEtiq, progress_);
+        TConsDesEtiqServer server(*netConsDesEtiq, progresso);
         try {
             labels = server.GetProduto(Text(cdsNotaFiscal, "CDFILIAL"), Text(cdsNotaFiscal, "NRLANCTONF"),
                                        *cdsProdEtiq, *cdsEtiqueta);
@@ -53,6 +81,22 @@ void TfrmConsDesEtiq::GetProdEtiq()
         cdsEtiqueta->First();
     }
     cdsAuxEtiqueta->LoadPacket(labels);
+    notaLida_ = ChaveNotaCorrente();
+}
+
+QString TfrmConsDesEtiq::ChaveNotaCorrente() const
+{
+    if (!cdsNotaFiscal->Active() || cdsNotaFiscal->IsEmpty())
+        return QString();
+    return Text(cdsNotaFiscal, "CDFILIAL") + QLatin1Char('|') + Text(cdsNotaFiscal, "NRLANCTONF");
+}
+
+bool TfrmConsDesEtiq::LeNotaSeMudou()
+{
+    if (!notaLida_.isEmpty() && notaLida_ == ChaveNotaCorrente())
+        return false;
+    GetProdEtiq();
+    return true;
 }
 
 void TfrmConsDesEtiq::EsqueceOutraNota()
@@ -94,13 +138,14 @@ void TfrmConsDesEtiq::FiltraEtiquetasDoItem()
 void TfrmConsDesEtiq::cdsProdEtiqAfterScroll(TClientDataSet*)
 {
     FiltraEtiquetasDoItem();
-    // Marks set on other items stay in the data; only the count starts again.
-    inEtiqMark = 0;
+    // The mark count follows the item's labels: ControlaBotoes counts the marks they show.
     ControlaBotoes();
 }
 
 void TfrmConsDesEtiq::cdsNotaFiscalAfterScroll(TClientDataSet*)
 {
+    // Another invoice (or the same one listed anew) is current: what is loaded no longer answers it.
+    notaLida_.clear();
     inEtiqMark = 0;
     cdsRelEtiquetas->EmptyDataSet();
     if (pgcPadrao->ActivePage() != tshFormulario)
@@ -111,21 +156,17 @@ void TfrmConsDesEtiq::cdsNotaFiscalAfterScroll(TClientDataSet*)
 
 void TfrmConsDesEtiq::tshFormularioEnter(QObject*)
 {
-    GetProdEtiq();
+    // The screen's own focus moves (the lookup's, the grouping's) are no entry of the clerk.
+    if (focoProprio_)
+        return;
+    // Read again only when another invoice is current since the last read: marks, the current
+    // item and the current label set since then are the clerk's work and stay.
+    LeNotaSeMudou();
     const QString barcode = edtCdBarProd->Text();
     if (CheckTypedBarcode(barcode) != TBarcodeCheck::Accepted)
         return;
-    cdsEtiqueta->SetFiltered(false);
-    if (!cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}, TLocateOption::CaseInsensitive)) {
-        cdsProdEtiq->First();
-        return;
-    }
-    // Making the label's item current filters the labels to that item again.
-    if (!cdsProdEtiq->Locate(QStringLiteral("NRSEQITPROD"), {Text(cdsEtiqueta, "NRSEQITPROD")},
-                             TLocateOption::CaseInsensitive))
-        cdsProdEtiq->First();
-    cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}, TLocateOption::CaseInsensitive);
-    FocaMarcaDaEtiqueta();
+    if (SelecionaEtiqueta(barcode))
+        FocaMarcaDaEtiqueta();
 }
 
 void TfrmConsDesEtiq::dtsEtiquetaStateChange(QObject*)
@@ -136,5 +177,10 @@ void TfrmConsDesEtiq::dtsEtiquetaStateChange(QObject*)
 void TfrmConsDesEtiq::pgcPadraoChange(QObject* sender)
 {
     TfrmPadrao::pgcPadraoChange(sender);
+    // The page shows the current invoice's items also when the focus does not come into it
+    // (it stayed in a menu or in the barcode edit, say), so that no other invoice's items stand
+    // under its footer. With the focus in it, its entry has read them already (or failed to).
+    if (pgcPadrao->ActivePage() == tshFormulario && !tshFormulario->isAncestorOf(QApplication::focusWidget()))
+        LeNotaSeMudou();
     ControlaBotoes();
 }

@@ -20,20 +20,22 @@ void TfrmConsDesEtiq::edtCdBarProdKeyDown(QObject*, int& key, TShiftState)
     try {
         if (check == TBarcodeCheck::Invalid)
             MensErro(msgPadrao.Msg(QLatin1String(kInvalidBarcodeKey)), true);
-        const bool etiquetas = pgcPadrao->ActivePage() == tshFormulario;
-        if (etiquetas)
-            LocalizaEtiqueta(barcode);
-        if (etiquetas)
-            dbgEtiquetaGerada->setFocus();
-        else
+        if (pgcPadrao->ActivePage() != tshFormulario) {
             dbgPadrao->setFocus();
+            return;
+        }
+        if (!SelecionaEtiqueta(barcode))
+            UiServices().Information(this, msgPadrao.Msg(QLatin1String(kBarcodeNotFoundKey)));
+        // Back to the labels for the next mark or scan; the invoice is not read again, so the
+        // marks, the counter and the current item and label stay as they are.
+        FocaEtiquetas(false);
     } catch (...) {
         edtCdBarProd->setFocus();
         throw;
     }
 }
 
-void TfrmConsDesEtiq::LocalizaEtiqueta(const QString& barcode)
+bool TfrmConsDesEtiq::SelecionaEtiqueta(const QString& barcode)
 {
     TControlsPause items(cdsProdEtiq);
     TControlsPause labels(cdsEtiqueta);
@@ -42,16 +44,43 @@ void TfrmConsDesEtiq::LocalizaEtiqueta(const QString& barcode)
     cdsEtiqueta->SetFiltered(false);
     if (cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}, TLocateOption::CaseInsensitive)) {
         const QString item = cdsEtiqueta->FieldByName(QStringLiteral("NRSEQITPROD"))->AsString();
-        // Making the item current filters the labels to it again and starts the mark count anew.
+        // Making the item current filters the labels to it again.
         if (!cdsProdEtiq->Locate(QStringLiteral("NRSEQITPROD"), {item}, TLocateOption::CaseInsensitive))
             cdsProdEtiq->First();
         cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}, TLocateOption::CaseInsensitive);
-        return;
+        return true;
     }
-    // Back to the current item's labels and the label that was current before the message, so
-    // that the grid never shows another item's labels behind it.
+    // Back to the current item's labels and the label that was current, so that the grid never
+    // shows another item's labels and nothing is selected anew.
     cdsEtiqueta->SetFiltered(true);
     if (!current.IsNull() && cdsEtiqueta->BookmarkValid(current))
         cdsEtiqueta->GotoBookmark(current);
-    UiServices().Information(this, msgPadrao.Msg(QLatin1String(kBarcodeNotFoundKey)));
+    return false;
+}
+
+void TfrmConsDesEtiq::dbgEtiquetaGeradaKeyPress(QObject*, QChar& key)
+{
+    // A scanner types the next barcode while the label grid has the focus: its first digit
+    // replaces the edit's text and the rest, Enter included, goes to the edit, which looks it up.
+    if (!key.isDigit() || key.unicode() > 127)
+        return;
+    edtCdBarProd->setText(QString(key));
+    key = QChar(0);
+    edtCdBarProd->setFocus();
+}
+
+void TfrmConsDesEtiq::FocaEtiquetas(bool naMarca)
+{
+    const bool antes = focoProprio_;
+    focoProprio_ = true;
+    try {
+        if (naMarca)
+            FocaMarcaDaEtiqueta();
+        else
+            dbgEtiquetaGerada->setFocus();
+    } catch (...) {
+        focoProprio_ = antes;
+        throw;
+    }
+    focoProprio_ = antes;
 }

@@ -84,6 +84,7 @@ void TfrmConsDesEtiq::BindHandlers()
     dbgEtiquetaGerada->OnKeyDown = [this](QObject* s, int& key, TShiftState shift) {
         dbgEtiquetaGeradaKeyDown(s, key, shift);
     };
+    dbgEtiquetaGerada->OnKeyPress = [this](QObject* s, QChar& key) { dbgEtiquetaGeradaKeyPress(s, key); };
 }
 
 void TfrmConsDesEtiq::FocaMarcaDaEtiqueta()

@@ -144,9 +144,13 @@ void TfrmConsDesEtiq::sbtVerificarClick(QObject*)
 {
     if (pgcPadrao->ActivePage() == tshFormulario) {
         GetProdEtiq();
-        inEtiqMark = 0;
+        // The reload brought the server's marks: the counter and the commands follow them.
+        ControlaBotoes();
         return;
     }
+    // The filters are checked before every search, whatever has the focus: the list buttons and
+    // Verify take none, so the filter panel may never have been left with them as they are.
+    Valida_Filtro();
 
     TNfEtiquetaFilter filter;
     filter.FilialTodos = rdbFilialTodos->Checked();

@@ -94,7 +94,7 @@ void RoadTest::SetUp()
 void RoadTest::TearDown()
 {
     if (tela) {
-        tela->Close();
+        CloseQueryScreen(tela, ui);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     inEtiqMark = 0;

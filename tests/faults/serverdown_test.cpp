@@ -4,6 +4,7 @@
 #include "faults/roadfixture.h"
 
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 #include "support/freeport.h"
 
 #include <QTest>
@@ -141,4 +142,33 @@ TEST_F(ServerDown, AnotherInvoicesLabelsWhileTheServerIsDownAreNotShownUnderTheW
     EXPECT_TRUE(Errors().isEmpty()) << Log().toStdString();
     ASSERT_FALSE(tela->cdsProdEtiq->IsEmpty());
     EXPECT_EQ(Current(tela->cdsProdEtiq, "NRLANCTONF"), outra);
+}
+
+// Scanning works on the labels already read, so a server out of reach changes nothing: the
+// ticks, the counter and the commands agree throughout, and the grouping goes through once the
+// server is back.
+TEST_F(ServerDown, ScanningWhileTheServerIsDownKeepsTheMarksAndTheCommandsAgreeWithThem)
+{
+    ASSERT_NO_FATAL_FAILURE(MarkTwoAndStopTheServer());
+    tela->edtCdBarProd->setFocus();
+    ScanBarcode(DemoBarcode(QStringLiteral("0001"), QStringLiteral("00002")));
+    EXPECT_TRUE(Errors().isEmpty()) << Log().toStdString();
+    EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), DemoBarcode("0001", "00002"));
+    EXPECT_EQ(TickedBarcodes(tela), (QStringList{DemoBarcode("0001", "00001"), DemoBarcode("0001", "00002")}));
+    EXPECT_EQ(inEtiqMark, 2);
+    EXPECT_TRUE(tela->btnAgrupar->isEnabled());
+    // A refresh that fails keeps them as well.
+    ASSERT_NO_FATAL_FAILURE(Refresh());
+    EXPECT_EQ(Errors(), QStringList{Unreachable(port)});
+    EXPECT_EQ(inEtiqMark, 2);
+    ASSERT_NO_FATAL_FAILURE(StartAgain());
+    // Unmarking and marking again count as the ticks do.
+    QTest::keyClick(tela->dbgEtiquetaGerada, Qt::Key_Space);
+    EXPECT_EQ(inEtiqMark, 1);
+    EXPECT_TRUE(tela->btnDesmembrar->isEnabled());
+    QTest::keyClick(tela->dbgEtiquetaGerada, Qt::Key_Space);
+    ui.Clear();
+    ASSERT_NO_FATAL_FAILURE(Group());
+    EXPECT_TRUE(Errors().isEmpty()) << Log().toStdString();
+    EXPECT_EQ(StoredLabels(port).value(DemoBarcode("0001", "00002")).status, QStringLiteral("I"));
 }

@@ -18,11 +18,13 @@ QStringList Keys(const QStringList& table)
 TEST(MessageTablesTest, QueryScreenTableKeepsItsStoredOrder)
 {
     const QStringList keys = Keys(MensagensConsulta());
-    ASSERT_EQ(keys.size(), 30);
+    // The stored thirty entries first, then the grouping limit and the closing questions.
+    ASSERT_EQ(keys.size(), 34);
     EXPECT_EQ(keys.first(), "GetDados");
     EXPECT_EQ(keys.indexOf("Inv_CodBar") + 1, keys.indexOf("NExi_CodBar"));
     EXPECT_EQ(keys.mid(21, 3), QStringList({"A", "R", "I"}));
-    EXPECT_EQ(keys.last(), "Desme");
+    EXPECT_EQ(keys.at(29), "Desme");
+    EXPECT_EQ(keys.mid(30), QStringList({"Agrup_Limite", "Fecha_Marc", "Fecha_Impr", "Fecha_Pend"}));
 }
 
 TEST(MessageTablesTest, EveryKeyOfEachTableIsUnique)

@@ -5,8 +5,9 @@
 //
 // The demonstration invoice 0001/0000000001 has six active labels on item 0001 (00001-00006);
 // the road groups 00001 (12,345 kg) and 00002 (11,87 kg) into 00007, splits 00003 (13,002 kg)
-// into two labels of 3,25 kg and one of 6,502 kg, numbered 00008-00010, and prints the four
-// new labels.
+// into two labels of 3,25 kg and one of 6,502 kg, numbered 00008-00010, prints the four new
+// labels, then scans 00004 and 00005 one after the other, marking each, and groups them into
+// 00011.
 
 #include "host/road/road.h"
 #include "report/pdfpages.h"
@@ -220,15 +221,30 @@ protected:
             EXPECT_NEAR(facts.split.at(i).weight, made[i].weight, 1e-9);
         }
 
+        // The two labels scanned and marked one after the other after the printing: grouped
+        // into 00011.
+        ASSERT_EQ(facts.scanGrouped.size(), 2);
+        EXPECT_EQ(facts.scanGrouped.at(0).barcode, Barcode("00004"));
+        EXPECT_EQ(facts.scanGrouped.at(1).barcode, Barcode("00005"));
+        EXPECT_EQ(facts.scanGroup.barcode, Barcode("00011"));
+        const TStoredLabel scanned = stored.Label(Barcode("00011"));
+        ASSERT_TRUE(scanned.found);
+        EXPECT_EQ(scanned.status, "A");
+        EXPECT_NEAR(scanned.weight, 12.5 + 10.25, 1e-9);
+        for (const char* grouped : {"00004", "00005"})
+            EXPECT_EQ(stored.Label(Barcode(QLatin1String(grouped))).status, "I") << grouped;
+
         // Nothing else of the item changed.
         const QMap<QString, QString> labels = stored.ItemLabels();
-        EXPECT_EQ(labels.size(), 10);
-        for (const char* untouched : {"00004", "00005", "00006"})
-            EXPECT_EQ(labels.value(Barcode(QLatin1String(untouched))), "A") << untouched;
+        EXPECT_EQ(labels.size(), 11);
+        EXPECT_EQ(labels.value(Barcode("00006")), "A");
 
         // One audit row per applied change, in order.
         const QList<TAuditRow> audit = stored.Audit();
-        ASSERT_EQ(audit.size(), 2);
+        ASSERT_EQ(audit.size(), 3);
+        EXPECT_EQ(audit.at(2).kind, "AGRUPAMENTO");
+        EXPECT_EQ(audit.at(2).inactivated, QStringList({Barcode("00004"), Barcode("00005")}));
+        EXPECT_EQ(audit.at(2).created, QStringList({Barcode("00011")}));
         EXPECT_EQ(audit.at(0).kind, "AGRUPAMENTO");
         EXPECT_EQ(audit.at(0).inactivated, QStringList({Barcode("00001"), Barcode("00002")}));
         EXPECT_EQ(audit.at(0).created, QStringList({Barcode("00007")}));

@@ -7,6 +7,8 @@
 #include "package/pkg_est99000.h"
 #include "platform/packet.h"
 
+#include <functional>
+
 namespace {
 
 const QString kNota1 = QStringLiteral("0000000001");
@@ -266,4 +268,70 @@ TEST_F(Agrupamento, AWalkStoppedByASequenceThatIsNoNumberSendsNothingAndLeavesNo
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 3);
     EXPECT_EQ(Row(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0004", "00001")));
+}
+
+// The Group button takes no focus: wherever the focus was, the grouping ends on the same item
+// with the new label selected, reading the invoice once.
+TEST_F(Agrupamento, FromAnywhereTheGroupingEndsOnTheSameItemWithTheNewLabelSelected)
+{
+    const QString grouped = Barcode(kNota1, "0004", "00002");
+    const struct {
+        const char* where;
+        std::function<void()> focus;
+    } cases[] = {
+        {"the label grid", [&] { tela->dbgEtiquetaGerada->setFocus(); }},
+        {"the barcode edit, empty", [&] { TypeBarcode(QString()); }},
+        {"the barcode edit, with a grouped label scanned", [&] { TypeBarcode(grouped); }},
+        {"the item grid", [&] { tela->dbgItemProduto->setFocus(); }},
+    };
+    for (const auto& c : cases) {
+        server.SetItems(QStringLiteral("0001"), kNota1, DemoItems(), DemoLabels());
+        Click(tela->sbtVerificar);
+        AcceptGrouping(QString(), QStringLiteral("0004"), {"00001", "00002"}, QStringLiteral("00003"), 10.05);
+        ClickItem(3);
+        MarkLabels({0, 1});
+        c.focus();
+        ui.Answers.enqueue(true);
+        ui.Clear();
+        server.ClearCalls();
+        Click(tela->btnAgrupar);
+        EXPECT_EQ(server.Methods(), (QStringList{QStringLiteral("setEtiqueta"), QStringLiteral("GetProduto")})) << c.where;
+        EXPECT_EQ(Current(tela->cdsProdEtiq, "NRSEQITPROD"), QStringLiteral("0004")) << c.where;
+        EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), Barcode(kNota1, "0004", "00003")) << c.where;
+        EXPECT_EQ(Focused(), tela->dbgEtiquetaGerada) << c.where;
+        EXPECT_EQ(tela->dbgEtiquetaGerada->currentIndex().column(), 0) << c.where;
+        EXPECT_EQ(inEtiqMark, 0) << c.where;
+        tela->edtCdBarProd->clear();
+    }
+}
+
+// A label number has five digits in the barcode: a grouping whose new number would pass 99999
+// (or the integer range) is refused before anything is sent or changed.
+TEST_F(Agrupamento, ANewNumberPastFiveDigitsIsRefusedBeforeAnythingIsSent)
+{
+    for (const auto& [highest, next] : QList<QPair<QString, QString>>{{"99999", "100000"},
+                                                                      {"2147483647", "2147483648"}}) {
+        TClientDataSet labels;
+        DefineEtiquetaConsulta(labels);
+        labels.LoadPacket(DemoLabels());
+        labels.Locate(QStringLiteral("CDCODBARRAETIQ"), {Barcode(kNota1, "0004", "00002")});
+        labels.Edit();
+        labels.FieldByName(QStringLiteral("NRSEQETIQ"))->SetAsString(highest);
+        labels.Post();
+        server.SetItems(QStringLiteral("0001"), kNota1, DemoItems(), labels.Packet());
+        Click(tela->sbtVerificar);
+        ClickItem(3);
+        const QStringList printable = PrintableBarcodes(tela->cdsRelEtiquetas);
+        Group({0, 1});
+        EXPECT_EQ(ui.Log(), (QStringList{QStringLiteral("question: Tem certeza que deseja agrupar as etiquetas selecionadas?"),
+                                         QStringLiteral("error: Não é possível agrupar: a nova etiqueta teria o número %1, "
+                                                        "e o código de barras só comporta números de etiqueta até 99999.")
+                                             .arg(next)}))
+            << highest.toStdString();
+        EXPECT_TRUE(server.Calls().isEmpty());
+        EXPECT_EQ(tela->cdsAuxEtiqueta->ChangeCount(), 0);
+        EXPECT_EQ(PrintableBarcodes(tela->cdsRelEtiquetas), printable);
+        EXPECT_FALSE(tela->cdsEtiqueta->ControlsDisabled());
+        EXPECT_TRUE(tela->btnAgrupar->isEnabled()) << "the marks stay for another try";
+    }
 }

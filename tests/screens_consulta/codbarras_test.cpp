@@ -4,7 +4,9 @@
 #include "consultafixture.h"
 
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 
+#include <QSet>
 #include <QTest>
 
 namespace {
@@ -39,11 +41,78 @@ TEST_F(CodBarras, AShortOrLongTextIsInvalidOnEitherPageAndKeepsTheFocusInTheEdit
         EXPECT_EQ(Focused(), tela->edtCdBarProd);
     }
     ClickTab(tela->tshFormulario);
-    TypeBarcode(QStringLiteral("0001000000"));
-    Enter();
-    EXPECT_EQ(ui.Log(), QStringList{QStringLiteral("error: Código de barras inválido.")});
-    EXPECT_EQ(Focused(), tela->edtCdBarProd);
-    EXPECT_EQ(tela->edtCdBarProd->Text(), QStringLiteral("0001000000"));
+    // A scan is never cut: the 24 characters of label 100001 are not the 23 of label 10000.
+    for (const QString& text : {QStringLiteral("0001000000"), Barcode(kNota1, "0001", "100001")}) {
+        Click(tela->edtCdBarProd);
+        tela->edtCdBarProd->clear();
+        ui.Clear();
+        Scan(text);
+        EXPECT_EQ(ui.Log(), QStringList{QStringLiteral("error: Código de barras inválido.")}) << text.toStdString();
+        EXPECT_EQ(Focused(), tela->edtCdBarProd);
+        EXPECT_EQ(tela->edtCdBarProd->Text(), text);
+        EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), Barcode(kNota1, "0001", "00001"));
+    }
+}
+
+// The clerk scans label after label without touching the mouse, marking some with Space: every
+// scan typed into whatever has the focus (the label grid after a lookup), and after every step
+// the marks set so far, the current item and label, and a counter and commands that agree with
+// the ticks shown; no scan reads the invoice again.
+TEST_F(CodBarras, ScanningAndMarkingLabelAfterLabelKeepsEveryMarkAndTheCommandsAgree)
+{
+    OpenLabels();
+    Click(tela->edtCdBarProd);
+    struct Step {
+        const char* scan;  // item and sequence of the scanned label, or a text; nullptr: Space
+        const char* item;  // current item afterwards
+        const char* label; // current label's item and sequence afterwards
+        bool notFound;
+    };
+    const Step steps[] = {
+        {"0001/00002", "0001", "0001/00002", false}, {nullptr, "0001", "0001/00002", false},
+        {"0001/00005", "0001", "0001/00005", false}, {nullptr, "0001", "0001/00005", false},
+        {"0009/00001", "0001", "0001/00005", true},
+        {"0001/00005", "0001", "0001/00005", false}, {"0004/00002", "0004", "0004/00002", false},
+        {nullptr, "0004", "0004/00002", false},      {"0001/00003", "0001", "0001/00003", false},
+        {nullptr, "0001", "0001/00003", false},      {nullptr, "0001", "0001/00003", false},
+        {"0001/00006", "0001", "0001/00006", false},
+    };
+    auto barcodeOf = [](const char* text) {
+        const QString t = QString::fromLatin1(text);
+        return t.contains('/') ? Barcode(kNota1, t.section('/', 0, 0), t.section('/', 1)) : t;
+    };
+    QSet<QString> marked;  // the model: what the clerk has marked so far
+    for (const Step& step : steps) {
+        const std::string name = step.scan ? step.scan : "Space";
+        ui.Clear();
+        if (step.scan) {
+            Scan(barcodeOf(step.scan));
+        } else {
+            const QString current = Current(tela->cdsEtiqueta, "CDCODBARRAETIQ");
+            if (!marked.remove(current))
+                marked.insert(current);
+            Key(Focused(), Qt::Key_Space);
+        }
+        EXPECT_EQ(ui.Log(), step.notFound ? QStringList{QStringLiteral("information: Código de barras não localizado.")}
+                                          : QStringList())
+            << name;
+        EXPECT_EQ(Focused(), tela->dbgEtiquetaGerada) << name;
+        EXPECT_EQ(Current(tela->cdsProdEtiq, "NRSEQITPROD"), QLatin1String(step.item)) << name;
+        EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), barcodeOf(step.label)) << name;
+        QStringList shown = TickedBarcodes(tela);
+        QStringList expected;
+        for (const QString& barcode : marked)
+            if (barcode.mid(14, 4) == QLatin1String(step.item))
+                expected << barcode;
+        shown.sort();
+        expected.sort();
+        EXPECT_EQ(shown, expected) << name;
+        EXPECT_EQ(inEtiqMark, expected.size()) << name;
+        EXPECT_EQ(tela->btnAgrupar->isEnabled(), expected.size() > 1) << name;
+        EXPECT_EQ(tela->btnDesmembrar->isEnabled(), expected.size() == 1) << name;
+    }
+    EXPECT_TRUE(server.Calls().isEmpty()) << "a scan read the invoice again";
+    EXPECT_EQ(tela->edtCdBarProd->Text(), barcodeOf("0001/00006"));
 }
 
 TEST_F(CodBarras, ALabelOfAnotherItemBecomesCurrentWithItsItemAndTheCountAtZero)
@@ -74,7 +143,7 @@ TEST_F(CodBarras, LettersMatchWhateverTheirCase)
     EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), Barcode(kNota1, "0002", "ABCDE"));
 }
 
-TEST_F(CodBarras, AnUnknownBarcodeSaysSoAndMovesToTheLabelsOfOneItem)
+TEST_F(CodBarras, AnUnknownBarcodeSaysSoAndKeepsTheCurrentItemAndItsLabels)
 {
     OpenLabels();
     ClickItem(1);
@@ -83,14 +152,13 @@ TEST_F(CodBarras, AnUnknownBarcodeSaysSoAndMovesToTheLabelsOfOneItem)
          {Barcode(QStringLiteral("0000000002"), "0001", "00001"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVW")}) {
         TypeBarcode(text);
         Enter();
-        EXPECT_EQ(ui.Log(), (QStringList{QStringLiteral("information: Código de barras não localizado."),
-                                         QStringLiteral("progress: Recebendo dados do servidor..."),
-                                         QStringLiteral("progress hidden: ")}))
-            << "the focus entering the page reads the invoice again";
+        EXPECT_EQ(ui.Log(), (QStringList{QStringLiteral("information: Código de barras não localizado.")}))
+            << "the lookup's own focus move reads nothing again";
         EXPECT_EQ(Focused(), tela->dbgEtiquetaGerada);
-        EXPECT_EQ(Current(tela->cdsProdEtiq, "NRSEQITPROD"), QStringLiteral("0001"));
+        EXPECT_EQ(Current(tela->cdsProdEtiq, "NRSEQITPROD"), QStringLiteral("0002"));
         EXPECT_EQ(ListedLabels().size(), 6);
     }
+    EXPECT_TRUE(server.Calls().isEmpty());
 }
 
 TEST_F(CodBarras, AnUnknownBarcodeLeavesTheCurrentItemAndLabelAsTheyWere)

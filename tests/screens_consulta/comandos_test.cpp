@@ -5,6 +5,9 @@
 
 #include "framework/form.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
+
+#include <QTest>
 
 namespace {
 
@@ -92,11 +95,10 @@ TEST_F(Comandos, FindFromTheLabelGridNeedsItemsAndMovingTheFocusAloneChangesNoth
 TEST_F(Comandos, SplitOpensTheSplitScreenOnTheFirstMarkedLabelInGridOrder)
 {
     OpenLabels();
-    // Marked before the item move, so the count restarts but the mark stays.
+    // Marked before the item move: the tick stays and still counts when the item is back.
     MarkLabels({1});
     ClickItem(1);
     ClickItem(0);
-    MarkLabels({4});
     ASSERT_EQ(inEtiqMark, 1);
     EXPECT_TRUE(tela->btnDesmembrar->isEnabled());
     QString current;
@@ -113,3 +115,57 @@ TEST_F(Comandos, PrintOpensTheReportScreen)
     EXPECT_EQ(ui.Texts(TUiEntryKind::Modal), QStringList{QStringLiteral("Consulta Etiquetas")});
 }
 
+
+// Marks and labels chosen for printing live only on this screen: closing it with any of them
+// asks first, and No keeps the screen open as it was.
+TEST_F(Comandos, ClosingWithWorkLeftAsksFirstAndNoKeepsTheScreen)
+{
+    const struct {
+        bool mark, printable;
+        const char* question;
+    } cases[] = {
+        {false, false, nullptr},
+        {true, false, "Há etiquetas marcadas. Deseja fechar a tela assim mesmo?"},
+        {false, true, "Há etiquetas novas ainda não impressas. Deseja fechar a tela assim mesmo?"},
+        {true, true, "Há etiquetas marcadas e etiquetas novas ainda não impressas. Deseja fechar a tela assim mesmo?"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c.question ? c.question : "nothing left";
+        IniProc();
+        tela = frmConsDesEtiq;
+        ASSERT_NE(tela, nullptr);
+        tela->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(tela));
+        OpenLabels();
+        // The label that comes marked from the server is unmarked, so that only what the case sets is left.
+        ClickItem(1);
+        DoubleClickLabel(1);
+        ASSERT_TRUE(TickedBarcodes(tela).isEmpty()) << name;
+        ClickItem(3);
+        if (c.mark)
+            MarkLabels({0});
+        if (c.printable) {
+            // The report screen chooses printable labels in the query screen's own list.
+            tela->cdsRelEtiquetas->Edit();
+            tela->cdsRelEtiquetas->FieldByName(QStringLiteral("IDCHECK"))->SetAsString(QStringLiteral("C"));
+            tela->cdsRelEtiquetas->Post();
+        }
+        ui.Clear();
+        if (c.question) {
+            ui.Answers.enqueue(false);
+            tela->Close();
+            EXPECT_EQ(ui.Log(), QStringList{QStringLiteral("question: ") + QString::fromUtf8(c.question)}) << name;
+            EXPECT_TRUE(bostcriado) << name;
+            EXPECT_TRUE(tela->isVisible()) << name;
+            EXPECT_TRUE(tela->netConsDesEtiq->Connected()) << name;
+            EXPECT_EQ(TickedBarcodes(tela).size(), c.mark ? 1 : 0) << name;
+            ui.Clear();
+            ui.Answers.enqueue(true);
+        }
+        tela->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(bostcriado) << name;
+        EXPECT_EQ(ui.Texts(TUiEntryKind::Question).size(), c.question ? 1 : 0) << name;
+        tela = nullptr;
+    }
+}

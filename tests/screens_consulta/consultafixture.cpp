@@ -131,7 +131,7 @@ void ConsultaTest::SetUp()
 void ConsultaTest::TearDown()
 {
     if (tela) {
-        tela->Close();
+        CloseQueryScreen(tela, ui);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     inEtiqMark = 0;
@@ -186,6 +186,11 @@ void ConsultaTest::DoubleClickLabel(int row)
 void ConsultaTest::Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QTest::keyClick(widget, key, modifiers);
+}
+
+void ConsultaTest::Scan(const QString& text)
+{
+    ScanBarcode(text);
 }
 
 void ConsultaTest::TypeBarcode(const QString& text)

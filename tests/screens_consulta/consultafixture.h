@@ -65,6 +65,8 @@ protected:
     void DoubleClickLabel(int row);
     void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void TypeBarcode(const QString& text);
+    // The barcode and Enter typed as a scanner types them, into whatever has the focus.
+    void Scan(const QString& text);
     // Makes the item at this row current by clicking it.
     void ClickItem(int recNo);
     // Marks the labels at these positions of the current item by double-click.

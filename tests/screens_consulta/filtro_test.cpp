@@ -308,3 +308,32 @@ TEST_F(FiltroListas, TheBranchListStartsWithTheOwnBranchChosenAndKeepsItOnCancel
     Click(tela->btnPesqFilial);
     EXPECT_EQ(stListaFili, QStringLiteral("_0001_,_0002_"));
 }
+
+// The list buttons and Verify take no focus, so a list can be emptied with the focus in the
+// invoice grid: the search checks the filters itself and never goes out with an empty "Lista".
+TEST_F(FiltroListas, AListEmptiedFromOutsideThePanelStopsTheNextSearch)
+{
+    const struct {
+        TBtnPesquisa* button;
+        TRadioButton* option;
+        const char* message;
+    } cases[] = {{tela->btnPesqFilial, tela->rdbListaFilial, "Filial deve ser informada."},
+                 {tela->btnPesqForn, tela->rdbListaForn, "Fornecedor deve ser informado."}};
+    for (const auto& c : cases) {
+        ui.ListAnswers.enqueue(QList<int>{0});
+        Click(tela->btnPesqForn);
+        Click(tela->dbgPadrao->viewport());
+        ASSERT_EQ(tela->cdsNotaFiscal->RecordCount(), 2) << ui.Log().join('\n').toStdString();
+        ui.ListAnswers.enqueue(QList<int>{});
+        Click(c.button);
+        ASSERT_EQ(Focused(), tela->dbgPadrao) << "the list button took the focus";
+        server.ClearCalls();
+        ui.Clear();
+        Click(tela->sbtVerificar);
+        EXPECT_EQ(ui.Texts(TUiEntryKind::Error), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_TRUE(server.Calls(QStringLiteral("GetNFEtiqueta")).isEmpty());
+        EXPECT_EQ(Focused(), c.option);
+        EXPECT_TRUE(tela->cdsNotaFiscal->IsEmpty()) << "the invoices listed no longer answer the filters";
+        stListaFili = QStringLiteral("_0001_");
+    }
+}

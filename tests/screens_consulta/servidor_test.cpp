@@ -212,3 +212,37 @@ TEST_F(Servidor, TheItemsPageShowsLabelsOfEveryStatusWithSomeMarked)
     EXPECT_TRUE(tela->btnAgrupar->isEnabled());
     SavePicture(QStringLiteral("consulta-etiquetas.png"));
 }
+
+// The clerk scans a label, marks it with Space, scans the next one into the label grid and
+// marks it too, then groups: both marks are kept through the scans and the server applies the
+// grouping.
+TEST_F(Servidor, TwoLabelsScannedAndMarkedOneAfterTheOtherAreGroupedOnTheServer)
+{
+    SearchAll();
+    ChooseInvoice(QStringLiteral("0001"), kNota1);
+    ClickTab(tela->tshFormulario);
+    ClickItem(2);
+    const QStringList scanned{Barcode(kNota1, "0001", "00003"), Barcode(kNota1, "0001", "00005")};
+    Click(tela->edtCdBarProd);
+    for (const QString& barcode : scanned) {
+        Scan(barcode);
+        ASSERT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), barcode) << ui.Log().join('\n').toStdString();
+        Key(Focused(), Qt::Key_Space);
+    }
+    EXPECT_EQ(TickedBarcodes(tela), scanned);
+    EXPECT_EQ(inEtiqMark, 2);
+    ASSERT_TRUE(tela->btnAgrupar->isEnabled());
+
+    ui.Answers.enqueue(true);
+    ui.Clear();
+    Click(tela->btnAgrupar);
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{QStringLiteral("Agrupamento realizado com sucesso.")})
+        << ui.Log().join('\n').toStdString();
+    const QString nova = Barcode(kNota1, "0001", "00007");
+    EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), nova);
+    const QMap<QString, TStoredLabel> stored = StoredLabels(QStringLiteral("0001"));
+    for (const QString& barcode : scanned)
+        EXPECT_EQ(stored.value(barcode).status, QStringLiteral("I")) << barcode.toStdString();
+    EXPECT_EQ(stored.value(nova).status, QStringLiteral("A"));
+    EXPECT_DOUBLE_EQ(stored.value(nova).weight, 13.002 + 10.25);
+}

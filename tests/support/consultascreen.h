@@ -2,6 +2,7 @@
 // Reading and driving the query screen as its tests do, for the screen's own tests and for the
 // tests of the whole road alike.
 
+#include "framework/recordinguiservices.h"
 #include "platform/clientdataset.h"
 #include "platform/recordpeek.h"
 #include "screens/Cli_est99000/cli_est99000.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QStringList>
 #include <QTest>
 
@@ -40,4 +42,39 @@ inline void ClickInvoice(TfrmConsDesEtiq* tela, const QString& cdFilial, const Q
     const QModelIndex index = grid->model()->index(row, 0);
     grid->scrollTo(index);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
+
+// Types a barcode as a scanner does: each character, and the Enter after them, goes to the
+// control that has the focus when it arrives.
+inline void ScanBarcode(const QString& text)
+{
+    for (const QChar c : text + QLatin1Char('\r')) {
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr) << "nenhum controle com o foco para receber " << text.toStdString();
+        if (c == QLatin1Char('\r'))
+            QTest::keyClick(focused, Qt::Key_Return);
+        else
+            QTest::keyClick(focused, c.toLatin1());
+    }
+}
+
+// The active labels the label grid shows with a tick, in its order.
+inline QStringList TickedBarcodes(TfrmConsDesEtiq* tela)
+{
+    QStringList ticked;
+    TClientDataSet* labels = tela->cdsEtiqueta;
+    for (int r = 1; r <= labels->RecordCount(); ++r) {
+        TRecordPeek peek(labels, r);
+        if (CurrentText(labels, "IDCHECK") == QLatin1String("C") && CurrentText(labels, "IDSTATUSETIQ") == QLatin1String("A"))
+            ticked << CurrentText(labels, "CDCODBARRAETIQ");
+    }
+    return ticked;
+}
+
+// Closes the query screen, answering Yes if it asks whether to leave work behind.
+inline void CloseQueryScreen(TfrmConsDesEtiq* tela, TRecordingUiServices& ui)
+{
+    ui.Answers.clear();
+    ui.Answers.enqueue(true);
+    tela->Close();
 }
