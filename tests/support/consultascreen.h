@@ -6,10 +6,12 @@
 #include "platform/recordpeek.h"
 #include "screens/Cli_est99000/cli_est99000.h"
 #include "support/labelrows.h"
+#include "support/windowclick.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QTabBar>
 #include <QTest>
 
 // The text of a field on the set's current row.
@@ -40,4 +42,22 @@ inline void ClickInvoice(TfrmConsDesEtiq* tela, const QString& cdFilial, const Q
     const QModelIndex index = grid->model()->index(row, 0);
     grid->scrollTo(index);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
+
+// Whether the query screen takes the mouse: a click through the window system on each grid
+// shown, on the current page's tab and on the bare command bar reaches its widget. A window left
+// blocked by a closed modal screen drops every one of them.
+inline void ExpectQueryScreenTakesClicks(TfrmConsDesEtiq* tela)
+{
+    int grids = 0;
+    for (TDBGrid* grid : {tela->dbgPadrao, tela->dbgItemProduto, tela->dbgEtiquetaGerada}) {
+        if (!grid->isVisible())
+            continue;
+        ++grids;
+        EXPECT_TRUE(WindowClickReaches(grid->viewport())) << grid->objectName().toStdString();
+    }
+    EXPECT_GT(grids, 0);
+    QTabBar* tabs = tela->pgcPadrao->tabBar();
+    EXPECT_TRUE(WindowClickReaches(tabs, tabs->tabRect(tela->pgcPadrao->currentIndex()).center())) << "tabs";
+    EXPECT_TRUE(WindowClickReaches(tela->panMenu, BareSpot(tela->panMenu))) << "command bar";
 }
