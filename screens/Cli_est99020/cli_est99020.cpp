@@ -381,7 +381,7 @@ void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
     const double accumulated = total->IsNull() ? 0.0 : total->AsFloat();
     const QString quantity = edtQtdEtiqueta->Text();
     const QString weight = edtPeso->Text();
-    const auto refuse = [this](TEdit* box, const QString& text) {
+    const auto refuse = [](TEdit* box, const QString& text) {
         box->setFocus();
         // The progress window of the generation would cover the message box.
         ResetShowAvi();
