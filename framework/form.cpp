@@ -198,8 +198,13 @@ void TForm::closeEvent(QCloseEvent* event)
     }
     event->accept();
     showRan_ = false;
-    if (modal_)
+    if (modal_) {
+        // A modal window leaves the application's list of modal windows only when it is hidden
+        // while still modal. Dropping the modality first would leave it on that list, and every
+        // other window blocked for the mouse for the rest of the session, so it is hidden first.
+        hide();
         setWindowModality(Qt::NonModal);
+    }
     modal_ = false;
     if (action == TCloseAction::caFree) {
         if (sub_)

@@ -103,7 +103,12 @@ TReportRequest TfrmDadosGerRel::Request() const
 void TfrmDadosGerRel::FormCreate(QObject*)
 {
     cbbReportNames->clear();
-    cbbReportNames->addItems(ReportEngine().ReportNames(lblCodRel->text(), TSession::Instance().ReportsDirectory));
+    // A definition that cannot be read is shown now, and again by each preview and print, which
+    // read it afresh; the screen is still built in full, so that the person's selection is there
+    // and the definition can be opened for repair.
+    RunGuarded([this] {
+        cbbReportNames->addItems(ReportEngine().ReportNames(lblCodRel->text(), TSession::Instance().ReportsDirectory));
+    }, this);
     if (cbbReportNames->count() > 0)
         cbbReportNames->setCurrentIndex(0);
 }

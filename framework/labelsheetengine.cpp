@@ -60,7 +60,14 @@ void TLabelSheetEngine::Print(const TReportRequest& request)
 
 void TLabelSheetEngine::Design(const TReportRequest& request, bool)
 {
-    Load(request).EditDefinition();
+    // The file is opened as it is, without reading it: a definition that does not parse must
+    // still reach the editor to be repaired.
+    TReportRequest located = request;
+    located.reportsDirectory = Directory(request.reportsDirectory);
+    const QString path = TReportCatalog::DefinitionPath(located.reportCode, located.reportsDirectory);
+    if (path.isEmpty())
+        MensErro(MissingReportMessage(located), true);
+    engine_.Output.EditDefinition(path);
 }
 
 int TLabelSheetEngine::PrintToPdf(const TReportRequest& request, const QString& path)

@@ -10,6 +10,7 @@
 // through MensErro with stop, so the calling handler ends there and nothing after it runs (the
 // screen's marks stay as they were when no report could be made). A screen without data raises
 // Exception; the engine's own faults (a broken definition, an unwritable file) raise Exception.
+// Editing opens the definition file without reading it, so a broken one can be repaired.
 
 #include "framework/report/labelreportengine.h"
 #include "framework/reportengine.h"

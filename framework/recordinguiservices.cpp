@@ -2,6 +2,9 @@
 
 #include "framework/form.h"
 #include "framework/procura.h"
+#include "framework/qtuiservices.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -82,11 +85,19 @@ int TRecordingUiServices::ShowModal(TForm* form)
 {
     Record(TUiEntryKind::Modal, form->Caption(), form);
     QPointer<TForm> alive(form);
+    const auto work = [this, alive] {
+        if (alive && OnModal)
+            OnModal(alive);
+        if (alive && alive->isVisible())
+            alive->Close();
+    };
+    if (WindowModality) {
+        // The screen's own event loop, as the Qt service runs it; the scripted work runs in it.
+        QTimer::singleShot(0, form, work);
+        return TQtUiServices().ShowModal(form);
+    }
     form->show();
-    if (OnModal)
-        OnModal(form);
-    if (alive && alive->isVisible())
-        alive->Close();
+    work();
     return alive ? alive->ModalResult() : 0;
 }
 

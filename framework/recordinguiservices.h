@@ -4,7 +4,9 @@
 // first; No when the script is empty), chooses in list dialogs from ListAnswers (nullopt or an
 // empty script cancels), searches in the find dialog from FindAnswers (an empty script cancels),
 // and shows modal screens by making them visible, calling OnModal with the screen and then
-// closing it (when OnModal has not closed it already).
+// closing it (when OnModal has not closed it already). With WindowModality the screen is shown
+// as the Qt service shows it, application-modal in its own event loop, and OnModal runs inside
+// that loop.
 //
 // Install it for the length of a test with the scope: TRecordingUiServices ui; TUiServicesScope s(ui);
 
@@ -46,6 +48,7 @@ public:
     QQueue<std::optional<QList<int>>> ListAnswers;
     QQueue<TFindAnswer> FindAnswers;
     std::function<void(TForm*)> OnModal;
+    bool WindowModality = false;
     // The last list request, as the dialog would have shown it.
     TListRequest LastList;
     // Progress kinds passed to ShowProgress, in order.

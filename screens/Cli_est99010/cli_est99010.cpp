@@ -25,6 +25,7 @@ const QString kMark = QStringLiteral("IDCHECK");
 const QString kBarcode = QStringLiteral("CDCODBARRAETIQ");
 const QString kItemSeq = QStringLiteral("NRSEQITPROD");
 constexpr int kLabelGridHeight = 181;
+const QString kNothingMarked = QStringLiteral("Nenhuma etiqueta está marcada para impressão.");
 
 TfrmConsDesEtiq& Consulta()
 {
@@ -261,14 +262,26 @@ void TfrmRelConsDesEtiq::FormClose(QObject* sender, TCloseAction& action)
     frmConsDesEtiq->ControlaBotoes();
 }
 
+bool TfrmRelConsDesEtiq::NothingToPrint()
+{
+    if (!cdsRelEtiquetas->IsEmpty())
+        return false;
+    UiServices().Information(this, kNothingMarked);
+    return true;
+}
+
 void TfrmRelConsDesEtiq::sbtPreviewClick(QObject* sender)
 {
+    if (NothingToPrint())
+        return;
     TfrmDadosGerRel::sbtPreviewClick(sender);
     DesmarcaEtiq();
 }
 
 void TfrmRelConsDesEtiq::sbtPrintClick(QObject* sender)
 {
+    if (NothingToPrint())
+        return;
     TfrmDadosGerRel::sbtPrintClick(sender);
     DesmarcaEtiq();
 }

@@ -17,7 +17,9 @@
 //
 // Errors of the record sets (and a query screen that is not open) reach the error box through
 // the framework's event guard; the operation stops where it was. The only question the screen
-// asks is the mark-all / unmark-all confirmation, through the UI services.
+// asks is the mark-all / unmark-all confirmation, through the UI services. Preview and print
+// with an empty print set say so and make no report; a report that fails (a definition missing
+// or unreadable) is shown and leaves every mark and the print set as they were.
 
 #include "framework/dbgrid.h"
 #include "framework/frmdadosgerrel.h"
@@ -76,4 +78,6 @@ private:
     void AddToPrintSet();
     bool InPrintSet(const QString& barcode);
     void DrawMark(TDBGrid* grid, const QRect& rect, TColumn* column);
+    // With an empty print set, says so and tells the caller to make no report.
+    bool NothingToPrint();
 };

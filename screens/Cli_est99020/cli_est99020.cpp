@@ -18,6 +18,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 constexpr int kClientWidth = 558;
@@ -34,12 +36,24 @@ constexpr int kUnnamedKey = 0xFF;
 // Digits a box accepts: the quantity is whole, the weight has up to ten decimals.
 constexpr int kIntegerDigits = 10;
 constexpr int kWeightDecimals = 10;
+// The label sequence takes five digits of the barcode: a new label can be numbered up to this.
+constexpr qint64 kHighestSequence = 99999;
 
 const QString kAtivo = QStringLiteral("A");
 const QString kInativo = QStringLiteral("I");
 const QString kNaoMarcado = QStringLiteral("U");
 const QString kMarcado = QStringLiteral("C");
 const QString kWithdrawKeys = QStringLiteral("CDFILIAL;NRLANCTONF;NRSEQITPROD;VRPESOETIQ;IDSTATUSETIQ");
+const QString kCloseUnconfirmed = QStringLiteral(
+    "Há etiquetas geradas que não foram confirmadas. Deseja fechar e descartar o desmembramento?");
+
+QString NumbersLeftMessage(qint64 left)
+{
+    return QStringLiteral("A Quantidade de Etiqueta supera a numeração disponível para o produto: restam %1 "
+                          "número(s) de etiqueta, pois o código de barras comporta a numeração até %2.")
+        .arg(qMax<qint64>(left, 0))
+        .arg(kHighestSequence);
+}
 
 // The query screen's progress animation around its server calls.
 class TQueryScreenProgress : public TCallProgress {
@@ -251,6 +265,9 @@ void TfrmDesmembramento::BindQueryScreen()
     dbeNmProduto->SetDataField(QStringLiteral("NMPRODUTO"));
     dbeQtdeOrig->SetDataSource(frmConsDesEtiq->dtsEtiqueta);
     dbeQtdeOrig->SetDataField(QStringLiteral("VRPESOETIQ"));
+    // The total is shown in the pattern of the source's weight, so the two can be compared.
+    Field(cdsEtiqueta, "QTACUMULADA")->DisplayFormat =
+        Field(frmConsDesEtiq->cdsEtiqueta, "VRPESOETIQ")->DisplayFormat;
     dbtNome->SetDataSource(frmConsDesEtiq->dtsProdEtiq);
     dbtNome->SetDataField(QStringLiteral("NMPRODUTO"));
 }
@@ -272,6 +289,12 @@ void TfrmDesmembramento::FormActivate(QObject* sender)
 
 void TfrmDesmembramento::FormClose(QObject* sender, TCloseAction& action)
 {
+    // Batches not confirmed are lost by closing: the person is asked first.
+    const bool confirmed = std::exchange(confirmed_, false);
+    if (!confirmed && !cdsEtiqueta->IsEmpty() && !UiServices().Question(this, kCloseUnconfirmed)) {
+        action = TCloseAction::caNone;
+        return;
+    }
     boStCriado = false;
     cdsEtiqueta->EmptyDataSet();
     cdsInsEtiqueta->EmptyDataSet();
@@ -342,8 +365,11 @@ void TfrmDesmembramento::btnGeraEtiquetaClick(QObject*)
 void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
 {
     if (confirming) {
+        // "Acumulado" shows the total in the source's pattern; the check still takes the total
+        // in the general format with 15 significant digits (empty while there is no batch).
+        TField* total = Field(cdsEtiqueta, "QTACUMULADA");
         const double origem = StrToFloat(dbeQtdeOrig->text());
-        const double acumulado = StrToFloat(dbeQtdeAcumu->text());
+        const double acumulado = StrToFloat(total->IsNull() ? QString() : FloatToStrGeneral(total->AsFloat()));
         if (origem != acumulado) {
             edtQtdEtiqueta->setFocus();
             MensErro(msgPadrao.Msg(QStringLiteral("Dif_Etiquetas_Lanc")), true);
@@ -355,10 +381,13 @@ void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
     const double accumulated = total->IsNull() ? 0.0 : total->AsFloat();
     const QString quantity = edtQtdEtiqueta->Text();
     const QString weight = edtPeso->Text();
-    const auto fail = [this](TEdit* box, const char* key) {
+    const auto refuse = [](TEdit* box, const QString& text) {
         box->setFocus();
-        MensErro(msgPadrao.Msg(QLatin1String(key)), true);
+        // The progress window of the generation would cover the message box.
+        ResetShowAvi();
+        MensErro(text, true);
     };
+    const auto fail = [this, &refuse](TEdit* box, const char* key) { refuse(box, msgPadrao.Msg(QLatin1String(key))); };
     if (EmptyString(quantity))
         fail(edtQtdEtiqueta, "Qtde_dev");
     if (EmptyString(weight))
@@ -369,12 +398,33 @@ void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
         fail(edtPeso, "Peso_maior");
 
     const double source = Field(frmConsDesEtiq->cdsEtiqueta, "VRPESOETIQ")->AsFloat();
-    const double product = static_cast<double>(static_cast<long double>(StrToInt(quantity)) * StrToFloatExtended(weight));
+    const int count = StrToInt(quantity);
+    const double product = static_cast<double>(static_cast<long double>(count) * StrToFloatExtended(weight));
     if (source < product)
         fail(edtQtdEtiqueta, "Etiq_Peso_maior");
     const long double sum = static_cast<long double>(product) + static_cast<long double>(accumulated);
     if (Round15(sum) > Round15(source))
         fail(edtQtdEtiqueta, "Etiquetas_Lancadas");
+    // Every new label needs a number of its own, so a batch cannot ask for more labels than
+    // numbers are left (a tiny weight would otherwise let it build millions of rows).
+    const qint64 left = NumbersLeft(false);
+    if (count > left)
+        refuse(edtQtdEtiqueta, NumbersLeftMessage(left));
+}
+
+qint64 TfrmDesmembramento::NumbersLeft(bool strict) const
+{
+    TField* highest = Field(frmConsDesEtiq->cdsEtiqueta, "NRSEQETIQMAX");
+    qint64 used = 0;
+    if (!highest->IsNull()) {
+        // The confirmation reads the highest sequence with the number conversion, whose error
+        // ends it; a batch takes a sequence that does not convert as none.
+        bool converted = true;
+        used = strict ? StrToInt(highest->AsString()) : highest->AsString().trimmed().toLongLong(&converted);
+        if (!converted)
+            used = 0;
+    }
+    return kHighestSequence - used - cdsInsEtiqueta->RecordCount();
 }
 
 void TfrmDesmembramento::cdsEtiquetaNewRecord(TClientDataSet* dataSet)
@@ -495,9 +545,16 @@ void TfrmDesmembramento::sbtConfirmarClick(QObject* sender)
 {
     Vd_GeraEtiqueta(true);
     TfrmPadraoGrid::sbtConfirmarClick(sender);
+    // Numbers past the barcode's five digits are refused before anything changes.
+    const qint64 left = NumbersLeft(true);
+    if (left < 0) {
+        edtQtdEtiqueta->setFocus();
+        MensErro(NumbersLeftMessage(left + cdsInsEtiqueta->RecordCount()), true);
+    }
     if (!UiServices().Question(this, msgPadrao.Msg(QStringLiteral("ConfirmaOper"))))
         return;
     NumberAndSend();
+    confirmed_ = true;
     Close();
 }
 
@@ -535,7 +592,8 @@ void TfrmDesmembramento::NumberAndSend()
             Field(printable, "NRNOTAFISC")->SetValue(Field(invoice, "NRNOTAFISC")->Value());
             Field(printable, "CDSERIEENTR")->SetValue(Field(invoice, "CDSERIEENTR")->Value());
             Field(printable, "VRPESOETIQ")->SetValue(Field(cdsInsEtiqueta, "VRPESOETIQ")->Value());
-            Field(printable, "QTETIQPROD")->SetAsFloat(1);
+            // The quantity the server stores for the label, which every later reading lists.
+            Field(printable, "QTETIQPROD")->SetValue(Field(cdsInsEtiqueta, "QTETIQPROD")->Value());
             Field(printable, "CDCODBARRAETIQ")->SetAsString(fullBarcode);
             printable->Post();
             undo.PrintableAdded(printable->GetBookmark());

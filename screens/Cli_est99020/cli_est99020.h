@@ -7,10 +7,16 @@
 // highest sequence, adds them to the query screen's printable-label list, inactivates the source
 // label and sends the whole split in one setEtiqueta call through the query screen's connection;
 // the screen then closes. Closing, whatever closes it, clears the created flag and refreshes the
-// query screen on the same item.
+// query screen on the same item; closing with batches not confirmed asks first, and on No the
+// screen stays open with them. "Acumulado" shows the total in the pattern of "Origem".
 //
-// Errors: a failed check shows its message through MensErro (the handler ends, nothing is
-// added); a box that does not convert shows the conversion's error; a refused or failed send
+// A label number has five digits in the barcode: a batch asking for more labels than numbers are
+// left for the item (up to 99999) is refused at once, and so is a confirmation that would number
+// past it, before anything is sent.
+//
+// Errors: a failed check takes the progress window down and shows its message through MensErro
+// (the handler ends, nothing is added); a box that does not convert shows the conversion's
+// error; a refused or failed send
 // shows the server's message and leaves the screen open with its batches, the label rows and the
 // printable-label list as they were before the confirmation, so confirming again sends the same
 // split. Every dialog, question and progress window goes through the framework's UI services.
@@ -89,4 +95,9 @@ private:
     void AddLabelRows();
     void WithdrawLabelRows();
     void NumberAndSend();
+    // Label numbers still free for the item after the new labels entered so far; strict reads
+    // the item's highest sequence with the number conversion (its error ends the operation).
+    qint64 NumbersLeft(bool strict) const;
+
+    bool confirmed_ = false;  // set by a successful confirmation for the close it runs
 };

@@ -3,7 +3,8 @@
 // opens the report screen, the clerk chooses a whole item and one label of another, and prints
 // through the print dialog to a PDF file with the client's own report engine. The PDF is then
 // read back as a scanner would: every barcode on the sheet decodes, and the sheet holds exactly
-// the print set, in barcode order.
+// the print set, in barcode order. A label made by a split prints one quantity, the one the
+// server keeps, and its weight in full, right after the split and after the invoice is read again.
 
 #include "consultafixture.h"
 
@@ -12,13 +13,18 @@
 #include "package/pkg_est99000.h"
 #include "report/pdfpages.h"
 #include "screens/Cli_est99010/cli_est99010.h"
+#include "screens/Cli_est99020/cli_est99020.h"
 #include "support/labelrows.h"
 #include "support/serverprocess.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
+#include <functional>
 
 namespace {
 
@@ -75,6 +81,30 @@ protected:
         ASSERT_TRUE(tela->cdsNotaFiscal->Locate(QStringLiteral("CDFILIAL;NRLANCTONF"), {kBranch, kEntry}));
         ClickTab(tela->tshFormulario);
         ASSERT_EQ(Current(tela->cdsProdEtiq, "NRLANCTONF"), kEntry);
+    }
+
+    // The report screen opened by the print command, where `choose` marks what to print; returns
+    // each label's "weight|quantity" as the sheet prints it, sorted.
+    QStringList PrintedWeightsAndQuantities(const std::function<void(TfrmRelConsDesEtiq*)>& choose)
+    {
+        ui.OnModal = [&](TForm* form) {
+            auto* report = qobject_cast<TfrmRelConsDesEtiq*>(form);
+            ASSERT_NE(report, nullptr);
+            choose(report);
+            QTest::mouseClick(report->sbtPrint, Qt::LeftButton);
+        };
+        QFile::remove(Pdf());
+        QTest::mouseClick(tela->sbtImprimir, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+        QStringList printed;
+        const QRegularExpression line(QStringLiteral("Peso:\\s*(\\S+)\\s+Quantidade:\\s*(\\S+)"));
+        for (QRegularExpressionMatchIterator found = line.globalMatch(PdfText(Pdf())); found.hasNext();) {
+            const QRegularExpressionMatch match = found.next();
+            printed << match.captured(1) + QLatin1Char('|') + match.captured(2);
+        }
+        printed.sort();
+        return printed;
     }
 
     QTemporaryDir dir;
@@ -136,6 +166,67 @@ TEST_F(DemoInvoicePrint, TheSheetOfAnItemAndOneMoreLabelScansBackAsThePrintSetIn
     TClientDataSet* items = tela->cdsProdEtiq;
     ASSERT_TRUE(items->Locate(QStringLiteral("NRSEQITPROD"), {QStringLiteral("0001")}));
     EXPECT_TRUE(text.contains(Current(items, "NMPRODUTO"), Qt::CaseInsensitive)) << text.toStdString();
+}
+
+TEST_F(DemoInvoicePrint, ASplitLabelPrintsTheQuantityTheServerKeepsAndItsFullWeightBeforeAndAfterARead)
+{
+    OpenDemoInvoice();
+    // The first label of item 0001 becomes two labels of a third of its weight and a little more,
+    // and one of the rest.
+    TClientDataSet* labels = tela->cdsEtiqueta;
+    labels->First();
+    ASSERT_EQ(Current(labels, "IDSTATUSETIQ"), QStringLiteral("A"));
+    const double source = labels->FieldByName(QStringLiteral("VRPESOETIQ"))->AsFloat();
+    const auto text = [](double weight) { return QString::number(weight, 'f', 10).replace(QLatin1Char('.'), QLatin1Char(',')); };
+    const double each = std::round((source / 3 + 1e-10) * 1e10) / 1e10;
+    const QString third = text(each);
+    const QString rest = text(source - 2 * each);
+    MarkLabels({0});
+    ui.OnModal = [&](TForm* form) {
+        auto* split = qobject_cast<TfrmDesmembramento*>(form);
+        ASSERT_NE(split, nullptr);
+        for (const auto& [count, weight] : {std::pair{QStringLiteral("2"), third}, std::pair{QStringLiteral("1"), rest}}) {
+            split->edtQtdEtiqueta->setFocus();
+            QTest::keyClicks(split->edtQtdEtiqueta, count);
+            split->edtPeso->setFocus();
+            QTest::keyClicks(split->edtPeso, weight);
+            QTest::mouseClick(split->btnGeraEtiqueta, Qt::LeftButton);
+        }
+        ui.Answers << true;
+        QTest::mouseClick(split->sbtConfirmar, Qt::LeftButton);
+    };
+    QTest::mouseClick(tela->btnDesmembrar, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+
+    // Right after the split the new labels stand marked for printing.
+    QStringList made;
+    const QStringList first = PrintedWeightsAndQuantities([&](TfrmRelConsDesEtiq* report) {
+        made = VisibleBarcodes(report->cdsRelEtiquetas);
+    });
+    QStringList expected = {third + "|2", third + "|2", rest + "|1"};
+    expected.sort();
+    EXPECT_EQ(first, expected);
+    ASSERT_EQ(made.size(), 3);
+
+    // Another invoice and back: the printable labels are read from the server again.
+    ClickTab(tela->tshFolhaDados);
+    TClientDataSet* invoices = tela->cdsNotaFiscal;
+    ASSERT_GT(invoices->RecordCount(), 1);
+    if (invoices->RecNo() == 1)
+        invoices->Last();
+    else
+        invoices->First();
+    ASSERT_TRUE(invoices->Locate(QStringLiteral("CDFILIAL;NRLANCTONF"), {kBranch, kEntry}));
+    ClickTab(tela->tshFormulario);
+    const QStringList second = PrintedWeightsAndQuantities([&](TfrmRelConsDesEtiq* report) {
+        TClientDataSet* printable = tela->cdsRelEtiquetas;
+        for (const QString& barcode : made) {
+            ASSERT_TRUE(printable->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}));
+            report->dbgEtiquetaGeradaDblClick(report->dbgEtiquetaGerada);
+        }
+    });
+    EXPECT_EQ(second, expected);
 }
 
 } // namespace

@@ -36,8 +36,27 @@ protected:
         EXPECT_EQ(GridRows(), rowsBefore);
         EXPECT_EQ(ShowAviDepth(), 0);
         EXPECT_EQ(ui.Texts(TUiEntryKind::ProgressHide).size(), 1);
+        ExpectProgressDownBeforeTheMessage();
+    }
+    // The progress window never covers the message box: it is taken down first.
+    void ExpectProgressDownBeforeTheMessage()
+    {
+        const auto at = [this](TUiEntryKind kind) {
+            for (int i = 0; i < ui.Entries.size(); ++i)
+                if (ui.Entries.at(i).kind == kind)
+                    return i;
+            return -1;
+        };
+        EXPECT_LT(at(TUiEntryKind::ProgressHide), at(TUiEntryKind::Error)) << ui.Log().join('\n').toStdString();
     }
 };
+
+QString NumbersLeft(int left)
+{
+    return QStringLiteral("A Quantidade de Etiqueta supera a numeração disponível para o produto: restam %1 "
+                          "número(s) de etiqueta, pois o código de barras comporta a numeração até 99999.")
+        .arg(left);
+}
 
 TEST_F(BatchEntry, FirstBatchEqualToTheSourceWeightPassesAgainstNothingAccumulated)
 {
@@ -45,7 +64,9 @@ TEST_F(BatchEntry, FirstBatchEqualToTheSourceWeightPassesAgainstNothingAccumulat
     EnterBatch("1", "10");
     EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
     EXPECT_EQ(GridRows(), 1);
-    EXPECT_EQ(Acumulado(), "10");
+    // "Acumulado" in the pattern of "Origem".
+    EXPECT_EQ(Acumulado(), "10,000");
+    EXPECT_EQ(Acumulado(), split->dbeQtdeOrig->text());
     EXPECT_EQ(LabelRows().size(), 1);
     // The animation runs around the batch and goes away once.
     ASSERT_FALSE(ui.Entries.isEmpty());
@@ -62,13 +83,13 @@ TEST_F(BatchEntry, FirstBatchEqualToTheSourceWeightPassesAgainstNothingAccumulat
 TEST_F(BatchEntry, ThreeLabelsOfTwoAndAHalfAddOneGridRowAndThreeLabelRows)
 {
     EnterBatch("1", "2");
-    EXPECT_EQ(Acumulado(), "2");
+    EXPECT_EQ(Acumulado(), "2,000");
     EnterBatch("3", "2,5");
     ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
     ASSERT_EQ(GridRows(), 2);
     EXPECT_EQ(GridText(1, 0), "3");
     EXPECT_EQ(GridText(1, 1), "2,500");
-    EXPECT_EQ(Acumulado(), "9,5");
+    EXPECT_EQ(Acumulado(), "9,500");
     const QString prefix = kBranch + kEntry + QStringLiteral("0001");
     EXPECT_EQ(LabelRows(), QStringList({"|" + prefix + "|1|2|A", "|" + prefix + "|3|2.5|A", "|" + prefix + "|3|2.5|A",
                                         "|" + prefix + "|3|2.5|A"}));
@@ -93,6 +114,8 @@ TEST_F(BatchEntry, AWeightWithMoreDecimalsIsShownRoundedButSummedInFull)
     ASSERT_TRUE(Errors().isEmpty());
     EXPECT_EQ(GridText(0, 1), "1,235");
     EXPECT_EQ(Acumulado(), "2,46912");
+    EnterBatch("1", "0,0000000001");
+    EXPECT_EQ(Acumulado(), "2,4691200001");
 }
 
 TEST_F(BatchEntry, BatchesThatReachTheSourceWeightPassAndAnyFurtherBatchIsRefused)
@@ -100,7 +123,7 @@ TEST_F(BatchEntry, BatchesThatReachTheSourceWeightPassAndAnyFurtherBatchIsRefuse
     EnterBatch("2", "3");
     EnterBatch("1", "4");
     ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
-    EXPECT_EQ(Acumulado(), "10");
+    EXPECT_EQ(Acumulado(), "10,000");
 
     ui.Clear();
     EnterBatch("1", "0,001");
@@ -169,6 +192,35 @@ TEST_F(BatchEntry, AQuantityBeyondThirtyTwoBitsFailsItsConversionAndAddsNothing)
     EXPECT_EQ(ShowAviDepth(), 0);
 }
 
+// A label number has five digits in the barcode. With the item's highest sequence at 99997 two
+// numbers are left: a batch asking for more is refused at once (a huge quantity of a tiny weight
+// builds no rows), one that fits passes, and then none is left.
+TEST_F(BatchEntry, ABatchAsksForNoMoreLabelsThanNumbersAreLeftForTheItem)
+{
+    delete split.data();
+    PositionQueryScreen({{QStringLiteral("0001"), QStringLiteral("99997"), 10.0}}, QStringLiteral("0001"),
+                        QStringLiteral("99997"));
+    OpenSplit();
+    const struct {
+        const char* quantity;
+        const char* weight;
+        int left;  // -1: accepted
+        int rows;  // batches entered before it
+    } batches[] = {{"2147483647", "0,0000000001", 2, 0}, {"3", "0,5", 2, 0}, {"2", "1", -1, 0}, {"1", "1", 0, 1}};
+    for (const auto& batch : batches) {
+        SCOPED_TRACE(batch.quantity);
+        ui.Clear();
+        split->edtQtdEtiqueta->clear();
+        split->edtPeso->clear();
+        EnterBatch(QLatin1String(batch.quantity), QLatin1String(batch.weight));
+        if (batch.left < 0)
+            EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+        else
+            ExpectRefused(NumbersLeft(batch.left), "edtQtdEtiqueta", batch.rows);
+    }
+    EXPECT_EQ(LabelRows().size(), 2);
+}
+
 TEST_F(BatchEntry, KeyFiltersLetThroughOnlyWhatANumberNeeds)
 {
     Type(split->edtQtdEtiqueta, "1a2,-3 4");
@@ -209,7 +261,7 @@ TEST_F(BatchSums, SumsAreComparedToFifteenSignificantDigits)
         EnterBatch("1", QLatin1String(weight));
     EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
     EXPECT_EQ(split->cdsEtiqueta->RecordCount(), 3);
-    EXPECT_EQ(split->dbeQtdeAcumu->text(), "0,6");
+    EXPECT_EQ(split->dbeQtdeAcumu->text(), "0,600");
     EnterBatch("1", "0,0000000001");
     EXPECT_EQ(Errors().size(), 1);
 }

@@ -68,7 +68,7 @@ TEST_F(Confirmation, OrigemTenAgainstAcumuladoTenPassesTheFinalCheckAndNoChanges
     ui.Clear();
     EnterBatch("1", "0,001");
     EXPECT_EQ(split->dbeQtdeOrig->text(), "10,000");
-    EXPECT_EQ(split->dbeQtdeAcumu->text(), "10");
+    EXPECT_EQ(split->dbeQtdeAcumu->text(), "10,000");
     Confirm(false);
     EXPECT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
     EXPECT_EQ(Questions(), QStringList{kQuestion});
@@ -144,6 +144,32 @@ TEST_F(Confirmation, NewLabelsAreNumberedAfterTheHighestSequenceInWeightOrder)
     EXPECT_TRUE(ui.Texts(TUiEntryKind::ProgressShow).contains(QStringLiteral("Atualizando servidor..")));
 }
 
+// A label number has five digits in the barcode: a confirmation that would number past 99999
+// is refused before anything is numbered or sent.
+TEST_F(Confirmation, NumbersPastTheBarcodesFiveDigitsAreRefusedBeforeAnythingIsSent)
+{
+    PositionQueryScreen({{"0001", "99998", 2.0}, {"0001", "00001", 5.0}}, "0001", "99998");
+    OpenSplit();
+    EnterBatch("1", "2");
+    ASSERT_TRUE(Errors().isEmpty()) << ui.Log().join('\n').toStdString();
+    // Another label of the item has taken the last number meanwhile.
+    TClientDataSet* labels = query->cdsEtiqueta;
+    ASSERT_TRUE(labels->Locate("CDCODBARRAETIQ", {Item1("00001")}));
+    labels->Edit();
+    labels->FieldByName("NRSEQETIQ")->SetAsString("99999");
+    labels->Post();
+    ASSERT_TRUE(labels->Locate("CDCODBARRAETIQ", {Item1("99998")}));
+    const QStringList before = LabelRows();
+    Confirm(true);
+    EXPECT_EQ(Errors(), QStringList{QStringLiteral("A Quantidade de Etiqueta supera a numeração disponível para o "
+                                                   "produto: restam 0 número(s) de etiqueta, pois o código de barras "
+                                                   "comporta a numeração até 99999.")});
+    EXPECT_TRUE(Questions().isEmpty());
+    EXPECT_EQ(LabelRows(), before);
+    EXPECT_TRUE(server->ChangePackets().isEmpty());
+    EXPECT_TRUE(split);
+}
+
 TEST_F(Confirmation, AnItemWithoutSequencesNumbersFromOne)
 {
     PositionQueryScreen({{"0001", "", 6.0}}, "0001", "");
@@ -204,8 +230,10 @@ TEST_F(Confirmation, AnUnreachableServerIsReportedTheSplitStaysAsItWasAndTheScre
     EXPECT_EQ(LabelRows(), labelsBefore);
     EXPECT_EQ(PrintableRows(), printableBefore);
 
-    // Closing still closes: the query screen's refresh fails and is reported.
+    // Closing still closes (after its question, the batch being unconfirmed): the query
+    // screen's refresh fails and is reported.
     ui.Clear();
+    ui.Answers << true;
     split->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(split);

@@ -5,11 +5,17 @@
 #include "framework/column.h"
 #include "framework/eventguard.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 
 #include <QDir>
 #include <QTest>
 
+#include <functional>
+
 namespace {
+
+const QString kCloseUnconfirmed =
+    QStringLiteral("Há etiquetas geradas que não foram confirmadas. Deseja fechar e descartar o desmembramento?");
 
 class ScreenLifecycle : public SplitScreenTest {
 protected:
@@ -111,8 +117,17 @@ TEST_F(ScreenLifecycle, ClosingWithoutConfirmingSendsNothingAndRefreshesTheQuery
     EXPECT_EQ(split->dbeQtdeOrig->text(), "3,000");
     EnterBatch("1", "3");
     const int reads = server->Count("GetProduto");
-    split->Close();
+    // A batch not confirmed: closing asks first, and on No the screen stays with it.
+    ui.Answers << false;
+    split->close();  // the window's close button
+    ASSERT_TRUE(split);
+    EXPECT_TRUE(split->isVisible());
+    EXPECT_EQ(split->cdsEtiqueta->RecordCount(), 1);
+    EXPECT_EQ(server->Count("GetProduto"), reads);
+    ui.Answers << true;
+    QTest::mouseClick(split->sbtSair, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Questions(), QStringList({kCloseUnconfirmed, kCloseUnconfirmed}));
     EXPECT_FALSE(split);
     EXPECT_FALSE(boStCriado);
     EXPECT_EQ(server->Count("setEtiqueta"), 0);
@@ -162,6 +177,47 @@ TEST_F(ScreenLifecycle, TheQueryScreensSplitCommandOpensOnTheMarkedLabel)
     EXPECT_EQ(origem, "10,000");
     ASSERT_EQ(server->ChangePackets().size(), 1);
     EXPECT_FALSE(split);
+}
+
+// However the modal screen closes, the query screen's grids, tabs and command bar take the mouse
+// again; a screen closed without batches, or by its confirmation, asks nothing.
+TEST_F(ScreenLifecycle, AfterTheScreenClosesTheQueryScreenTakesMouseClicksAgain)
+{
+    PositionOnDefaultSource();
+    query->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(query));
+    ui.WindowModality = true;
+    const struct {
+        const char* how;
+        std::function<void()> close;
+    } closers[] = {
+        {"close button", [this] { split->close(); }},
+        {"Fechar", [this] { QTest::mouseClick(split->sbtSair, Qt::LeftButton); }},
+        {"confirmation",
+         [this] {
+             EnterBatch("1", "10");
+             ui.Answers << true;
+             QTest::mouseClick(split->sbtConfirmar, Qt::LeftButton);
+         }},
+    };
+    for (const auto& closer : closers) {
+        SCOPED_TRACE(closer.how);
+        SelectSource("0001", Barcode("0001", "00001"));
+        bool blockedWhileOpen = false;
+        ui.OnModal = [&](TForm* form) {
+            split = qobject_cast<TfrmDesmembramento*>(form);
+            ASSERT_TRUE(split);
+            blockedWhileOpen = !WindowClickReaches(query->panMenu, BareSpot(query->panMenu));
+            closer.close();
+        };
+        CriaFrmDesmembra();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(split);
+        EXPECT_TRUE(blockedWhileOpen);
+        ExpectQueryScreenTakesClicks(query);
+        EXPECT_FALSE(Questions().contains(kCloseUnconfirmed)) << ui.Log().join('\n').toStdString();
+    }
+    EXPECT_EQ(server->ChangePackets().size(), 1);
 }
 
 // The picture of the screen in the documentation, with two batches entered. It is written to

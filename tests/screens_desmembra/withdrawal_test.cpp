@@ -36,7 +36,7 @@ TEST_F(Withdrawal, WithdrawingOneOfTwoBatchesOfEqualWeightLeavesItsCountOfRowsOf
     CtrlDeleteOnBatch(2, true);
     EXPECT_EQ(Questions(), QStringList{QStringLiteral("Excluir registro?")});
     EXPECT_EQ(split->cdsEtiqueta->RecordCount(), 1);
-    EXPECT_EQ(split->dbeQtdeAcumu->text(), "5");
+    EXPECT_EQ(split->dbeQtdeAcumu->text(), "5,000");
     EXPECT_EQ(LabelRows(), QStringList({"|" + prefix + "|2|2.5|A", "|" + prefix + "|2|2.5|A"}));
 }
 
@@ -44,7 +44,7 @@ TEST_F(Withdrawal, LabelRowsLeftMayCarryTheOtherBatchsQuantity)
 {
     split->cdsEtiqueta->Locate("QTETIQPROD", {2.0});
     CtrlDeleteOnBatch(split->cdsEtiqueta->RecNo(), true);
-    EXPECT_EQ(split->dbeQtdeAcumu->text(), "2,5");
+    EXPECT_EQ(split->dbeQtdeAcumu->text(), "2,500");
     // Two rows went, the smallest quantity first: the one left for the 1 x 2,5 batch was made
     // by the 2 x 2,5 batch.
     EXPECT_EQ(LabelRows(), QStringList({"|" + prefix + "|2|2.5|A"}));

@@ -4,14 +4,21 @@
 
 #include "reportscreenfixture.h"
 
+#include "framework/labelsheetengine.h"
 #include "framework/session.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 namespace {
+
+const QString kNothingMarked = QStringLiteral("Nenhuma etiqueta está marcada para impressão.");
 
 const QString B11 = Barcode("0001", 1), B12 = Barcode("0001", 2), B13 = Barcode("0001", 3);
 const QString B21 = Barcode("0002", 1), B22 = Barcode("0002", 2);
@@ -49,10 +56,13 @@ TEST_F(Output, PreviewReportsThePrintSetInBarcodeOrderThenClearsEveryMarkSoThePr
     EXPECT_EQ(Items()->RecNo(), 1);
     EXPECT_EQ(LabelRows(), QStringList({B12, B11, B13}));
 
-    Click(screen->sbtPrint);
-    ASSERT_EQ(engine.Runs.size(), 2);
-    EXPECT_EQ(engine.Runs.at(1).kind, "print");
-    EXPECT_TRUE(engine.Runs.at(1).barcodes.isEmpty());
+    // With nothing marked now, preview and print say so and make no report.
+    for (QWidget* command : {static_cast<QWidget*>(screen->sbtPrint), static_cast<QWidget*>(screen->sbtPreview)}) {
+        ui.Clear();
+        Click(command);
+        EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{kNothingMarked}) << command->objectName().toStdString();
+    }
+    EXPECT_EQ(engine.Runs.size(), 1);
 }
 
 TEST_F(Output, PrintClearsTheMarksOfLabelsOfEveryItem)
@@ -99,6 +109,87 @@ TEST_F(Output, WithTheClientsEngineAMissingDefinitionIsNamedAndTheSelectionStays
                            "no diretório '" + empty.path() + "'."}));
     EXPECT_EQ(PrintSet(), QStringList({B11}));
     EXPECT_EQ(MarkedLabels(), QStringList({B11}));
+}
+
+// A definition that does not parse: the screen is still built with the selection, the error
+// names the file and what is wrong, preview and print refuse with it and keep every mark, and
+// "Editar relatório" opens the file for repair.
+TEST_F(Output, AMalformedDefinitionIsNamedPreviewAndPrintKeepTheMarksAndTheFileCanBeEdited)
+{
+    QTemporaryDir reports;
+    const QString path = reports.filePath(QStringLiteral("EST990.json"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({ "code": "EST990", "layouts": [ )");
+    file.close();
+    TLabelSheetEngine sheets;
+    QStringList edited;
+    sheets.Output().OpenUrl = [&](const QUrl& url) {
+        edited << url.toLocalFile();
+        return true;
+    };
+    SetReportEngine(&sheets);
+    const QString previous = TSession::Instance().ReportsDirectory;
+    TSession::Instance().ReportsDirectory = reports.path();
+    SetLabelMark(B11, "C");
+    Open();
+    MarkItem("0002");
+    const QStringList errors = ui.Texts(TUiEntryKind::Error);
+    ASSERT_EQ(errors.size(), 1) << ui.Log().join('\n').toStdString();
+    EXPECT_TRUE(errors.first().contains(path)) << errors.first().toStdString();
+    EXPECT_TRUE(errors.first().contains("JSON malformado")) << errors.first().toStdString();
+    for (QWidget* command : {static_cast<QWidget*>(screen->sbtPreview), static_cast<QWidget*>(screen->sbtPrint)}) {
+        ui.Clear();
+        Click(command);
+        EXPECT_EQ(ui.Texts(TUiEntryKind::Error), errors) << command->objectName().toStdString();
+        EXPECT_EQ(PrintSet(), QStringList({B11, B21, B22}));
+        EXPECT_EQ(MarkedLabels(), QStringList({B11}));
+        EXPECT_EQ(ItemMark("0002"), "C");
+    }
+    ui.Clear();
+    screen->ppmEditReport->actions().first()->trigger();
+    TSession::Instance().ReportsDirectory = previous;
+    EXPECT_EQ(edited, QStringList{path});
+    EXPECT_TRUE(ui.Texts(TUiEntryKind::Error).isEmpty()) << ui.Log().join('\n').toStdString();
+}
+
+// However the modal screen closes, the query screen's grids, tabs and command bar take the mouse
+// again.
+TEST_F(Output, AfterTheScreenClosesTheQueryScreenTakesMouseClicksAgain)
+{
+    Consulta()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Consulta()));
+    ui.WindowModality = true;
+    const struct {
+        const char* how;
+        std::function<void(TfrmRelConsDesEtiq*)> close;
+    } closers[] = {
+        {"close button", [](TfrmRelConsDesEtiq* report) { report->close(); }},
+        {"Fechar", [](TfrmRelConsDesEtiq* report) { QTest::mouseClick(report->sbtCancel, Qt::LeftButton); }},
+        {"print, then Fechar",
+         [this](TfrmRelConsDesEtiq* report) {
+             MarkItem("0001");
+             QTest::mouseClick(report->sbtPrint, Qt::LeftButton);
+             QTest::mouseClick(report->sbtCancel, Qt::LeftButton);
+         }},
+    };
+    for (const auto& closer : closers) {
+        SCOPED_TRACE(closer.how);
+        bool blockedWhileOpen = false;
+        ui.OnModal = [&](TForm* form) {
+            screen = qobject_cast<TfrmRelConsDesEtiq*>(form);
+            ASSERT_TRUE(screen);
+            blockedWhileOpen = !WindowClickReaches(Consulta()->panMenu, BareSpot(Consulta()->panMenu));
+            closer.close(screen);
+        };
+        CriaRelConsDesEtiq();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(screen.isNull());
+        EXPECT_TRUE(blockedWhileOpen);
+        ExpectQueryScreenTakesClicks(Consulta());
+    }
+    EXPECT_EQ(engine.Runs.size(), 1);
+    EXPECT_TRUE(ui.Texts(TUiEntryKind::Error).isEmpty()) << ui.Log().join('\n').toStdString();
 }
 
 TEST_F(Output, ClosingResetsEveryItemMarkKeepsLabelMarksAndTheNextOpeningStartsFromThem)

@@ -7,11 +7,13 @@
 #include "platform/recordpeek.h"
 #include "screens/Cli_est99000/cli_est99000.h"
 #include "support/labelrows.h"
+#include "support/windowclick.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QStringList>
+#include <QTabBar>
 #include <QTest>
 
 // The text of a field on the set's current row.
@@ -77,4 +79,22 @@ inline void CloseQueryScreen(TfrmConsDesEtiq* tela, TRecordingUiServices& ui)
     ui.Answers.clear();
     ui.Answers.enqueue(true);
     tela->Close();
+}
+
+// Whether the query screen takes the mouse: a click through the window system on each grid
+// shown, on the current page's tab and on the bare command bar reaches its widget. A window left
+// blocked by a closed modal screen drops every one of them.
+inline void ExpectQueryScreenTakesClicks(TfrmConsDesEtiq* tela)
+{
+    int grids = 0;
+    for (TDBGrid* grid : {tela->dbgPadrao, tela->dbgItemProduto, tela->dbgEtiquetaGerada}) {
+        if (!grid->isVisible())
+            continue;
+        ++grids;
+        EXPECT_TRUE(WindowClickReaches(grid->viewport())) << grid->objectName().toStdString();
+    }
+    EXPECT_GT(grids, 0);
+    QTabBar* tabs = tela->pgcPadrao->tabBar();
+    EXPECT_TRUE(WindowClickReaches(tabs, tabs->tabRect(tela->pgcPadrao->currentIndex()).center())) << "tabs";
+    EXPECT_TRUE(WindowClickReaches(tela->panMenu, BareSpot(tela->panMenu))) << "command bar";
 }
