@@ -22,6 +22,7 @@ const QColor kChildAreaGrey(0x80, 0x80, 0x80);
 struct TRun {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 class ClientStartTest : public ::testing::Test {
@@ -56,6 +57,7 @@ protected:
         }
         run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         run.err = QString::fromUtf8(p.readAllStandardError());
+        run.out = QString::fromUtf8(p.readAllStandardOutput());
         return run;
     }
 
@@ -110,6 +112,11 @@ TEST_F(ClientStartTest, BadOptionEndsWithStatusTwoAndTheUsage)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("Valor inválido para --server-port")) << qPrintable(run.err);
     EXPECT_TRUE(run.err.contains("Uso: est-client"));
+
+    const TRun version = Start({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("est-client ")) << qPrintable(version.out);
+    EXPECT_TRUE(version.err.isEmpty()) << qPrintable(version.err);
 }
 
 } // namespace

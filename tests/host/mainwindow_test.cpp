@@ -4,6 +4,8 @@
 #include "host/mainwindow.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QStatusBar>
 #include <QMdiArea>
 #include <QSignalSpy>
 
@@ -40,6 +42,16 @@ TEST_F(MainWindowTest, MenuEntryAsksForTheLabelModule)
     EXPECT_EQ(window.LabelModuleAction()->text(), "Consulta/Desmembramento Etiqueta");
     window.LabelModuleAction()->trigger();
     EXPECT_EQ(asked.count(), 1);
+}
+
+TEST_F(MainWindowTest, TheSessionLineStaysWhileAMenuEntryShowsItsHint)
+{
+    window.ShowSession("0001", "127.0.0.1:8211", "est99000.db");
+    window.LabelModuleAction()->setStatusTip("Abre a consulta de etiquetas");
+    window.LabelModuleAction()->hover();
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Abre a consulta de etiquetas");
+    EXPECT_EQ(window.SessionText(), "Filial 0001  |  Servidor 127.0.0.1:8211  |  Banco est99000.db");
+    EXPECT_TRUE(window.findChild<QLabel*>("lblSessao")->isVisible());
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowRunsEachScreensClosingFirst)
