@@ -13,6 +13,9 @@
 #include "support/loopbackprinter.h"
 
 #include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 namespace {
