@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 TDateEditPlus::TDateEditPlus(QWidget* parent, const QString& name)
     : QWidget(parent), edit_(new QLineEdit(this)), button_(new TSpeedButton(this))
@@ -28,11 +29,25 @@ TDateEditPlus::TDateEditPlus(QWidget* parent, const QString& name)
     layout->addWidget(button_);
     setFocusProxy(edit_);
     setFocusPolicy(Qt::StrongFocus);
+    edit_->installEventFilter(this);
     connect(edit_, &QLineEdit::textChanged, this, [this] {
         Recolour();
         if (OnChange)
             RunGuarded([this] { OnChange(this); }, this);
     });
+}
+
+bool TDateEditPlus::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click in an empty edit starts the typing at the day, wherever the click fell: the mask
+    // would put the cursor under the mouse, in the middle of the blanks.
+    if (watched == edit_ && event->type() == QEvent::MouseButtonPress && IsEmpty()
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        edit_->setFocus(Qt::MouseFocusReason);
+        edit_->setCursorPosition(0);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TDateEditPlus::SetValidDateColor(const QColor& color)

@@ -8,7 +8,8 @@
 // (30/12/1899, the platform's day zero), and a text that is not a date raises EConvertError.
 // CheckValidDate() accepts an empty edit or a valid date; otherwise it puts the focus back in
 // the edit and shows "'<text>' não é uma data válida." through MensErro with stop, which ends the
-// running handler. Enter and exit events come from TFocusEvents.
+// running handler. Enter and exit events come from TFocusEvents. A click in an empty edit puts
+// the cursor at its first position.
 
 #include "framework/focusevents.h"
 #include "platform/sysutils.h"
@@ -46,6 +47,9 @@ public:
     TCalendarPopup* Calendar() const { return calendar_; }
 
     std::function<void(QObject* sender)> OnChange;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Recolour();

@@ -226,8 +226,9 @@ void TDBGrid::ApplyWidths()
 {
     applyingWidths_ = true;
     for (int i = 0; i < columns_.size(); ++i) {
-        const int width = columns_.at(i)->Width;
-        horizontalHeader()->resizeSection(i, width > 0 ? width : DefaultWidth(columns_.at(i)));
+        // Never narrower than the title: widths made for another system font would cut it.
+        const int width = columns_.at(i)->Width > 0 ? columns_.at(i)->Width : DefaultWidth(columns_.at(i));
+        horizontalHeader()->resizeSection(i, qMax(width, horizontalHeader()->sectionSizeHint(i)));
     }
     applyingWidths_ = false;
 }

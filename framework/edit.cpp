@@ -35,6 +35,12 @@ void TEdit::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
+    // Select all and copy are the desktop's, in every edit: they type nothing, so no key-press
+    // filter (which admits only what a number needs) may cancel them.
+    if (event->matches(QKeySequence::SelectAll) || event->matches(QKeySequence::Copy)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
     const QString text = event->text();
     if (OnKeyPress && text.size() == 1) {
         QChar key = text.at(0);

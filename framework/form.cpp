@@ -2,11 +2,13 @@
 
 #include "framework/eventguard.h"
 #include "framework/uiservices.h"
+#include "framework/workstation.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScreen>
 
 namespace {
 
@@ -57,6 +59,7 @@ void TForm::Show()
         sub_->setWindowIcon(windowIcon());
         if (bounds_.isValid())
             sub_->setGeometry(bounds_);
+        RecallBounds();
         connect(mainArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
             if (window && window == sub_)
                 RunGuarded([this] { FormActivate(this); }, this);
@@ -72,6 +75,7 @@ void TForm::Show()
     }
     if (bounds_.isValid())
         setGeometry(bounds_);
+    RecallBounds();
     show();
     raise();
     activateWindow();
@@ -85,6 +89,7 @@ int TForm::ShowModal()
         setParent(mainArea->window(), Qt::Dialog);
     else if (parentWidget())
         setWindowFlags(Qt::Dialog | (windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
+    RecallBounds();
     RunShowStep();
     const int result = UiServices().ShowModal(this);
     return result;
@@ -160,6 +165,35 @@ void TForm::SetFixedBorder(bool fixed)
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
+QString TForm::BoundsKey() const
+{
+    return QStringLiteral("windows/%1").arg(QString::fromLatin1(metaObject()->className()));
+}
+
+void TForm::RecallBounds()
+{
+    if (!TWorkstation::Enabled())
+        return;
+    const QRect remembered = TWorkstation::Value(BoundsKey()).toRect();
+    QWidget* frame = Frame();
+    // Only where the person can still reach it: inside the child-window area, or on a screen.
+    const QRect visible = sub_ ? mainArea->viewport()->rect()
+                               : (frame->screen() ? frame->screen()->availableGeometry() : QRect());
+    if (remembered.isEmpty() || !visible.intersects(remembered))
+        return;
+    if (minimumSize() == maximumSize())  // a fixed border keeps its size
+        frame->move(remembered.topLeft());
+    else
+        frame->setGeometry(remembered);
+}
+
+void TForm::RememberBounds()
+{
+    const QWidget* frame = Frame();
+    if (TWorkstation::Enabled() && WindowState() == TWindowState::wsNormal && frame->isVisible())
+        TWorkstation::SetValue(BoundsKey(), frame->geometry());
+}
+
 void TForm::RunShowStep()
 {
     // Once per opening: restoring a minimised child window shows the form again, but it is the
@@ -197,6 +231,7 @@ void TForm::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    RememberBounds();
     showRan_ = false;
     if (modal_) {
         // A modal window leaves the application's list of modal windows only when it is hidden

@@ -14,6 +14,8 @@
 // default: caNone keeps the screen open, caHide hides it, caMinimize minimises it, caFree hides it
 // and deletes it once control is back in the event loop (so the caller may still touch it). An
 // error in FormClose keeps the screen open. closed() is emitted when the screen has closed.
+// Size and place: a screen opens where the person left it the last time on this workstation
+// (TWorkstation, by screen class), when that is still in reach; else at its own bounds.
 
 #include <QString>
 #include <QWidget>
@@ -77,6 +79,9 @@ protected:
 
 private:
     QWidget* Frame() const;
+    QString BoundsKey() const;
+    void RecallBounds();
+    void RememberBounds();
 
     QMdiSubWindow* sub_ = nullptr;
     bool modal_ = false;

@@ -2,9 +2,12 @@
 
 #include "framework/eventguard.h"
 #include "framework/session.h"
+#include "framework/workstation.h"
 #include "platform/datasource.h"
 
 #include <QHBoxLayout>
+
+#include <algorithm>
 #include <QVBoxLayout>
 
 TfrmDadosGerRel::TfrmDadosGerRel(QWidget* owner)
@@ -50,6 +53,7 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget* owner)
         RunGuarded([this] { ReportEngine().Design(Request(), true); }, this);
     });
     sbtReportEdit->SetMenu(ppmEditReport);
+    connect(cbbReportNames, &QComboBox::activated, this, [this] { RememberReportName(); });
     sbtPreview->OnClick = [this](QObject* sender) { sbtPreviewClick(sender); };
     sbtPrint->OnClick = [this](QObject* sender) { sbtPrintClick(sender); };
     sbtReportEdit->OnClick = [this](QObject* sender) { sbtReportEditClick(sender); };
@@ -100,6 +104,17 @@ TReportRequest TfrmDadosGerRel::Request() const
     return request;
 }
 
+QString TfrmDadosGerRel::ReportNameKey() const
+{
+    return QStringLiteral("reports/%1.layout").arg(lblCodRel->text());
+}
+
+void TfrmDadosGerRel::RememberReportName()
+{
+    if (!cbbReportNames->currentText().isEmpty())
+        TWorkstation::SetValue(ReportNameKey(), cbbReportNames->currentText());
+}
+
 void TfrmDadosGerRel::FormCreate(QObject*)
 {
     cbbReportNames->clear();
@@ -109,8 +124,10 @@ void TfrmDadosGerRel::FormCreate(QObject*)
     RunGuarded([this] {
         cbbReportNames->addItems(ReportEngine().ReportNames(lblCodRel->text(), TSession::Instance().ReportsDirectory));
     }, this);
+    // The layout this workstation chose last, when the definition still has it; else the first.
+    const int remembered = cbbReportNames->findText(TWorkstation::Value(ReportNameKey()).toString());
     if (cbbReportNames->count() > 0)
-        cbbReportNames->setCurrentIndex(0);
+        cbbReportNames->setCurrentIndex(std::max(remembered, 0));
 }
 
 void TfrmDadosGerRel::FormClose(QObject*, TCloseAction& action)
@@ -120,11 +137,13 @@ void TfrmDadosGerRel::FormClose(QObject*, TCloseAction& action)
 
 void TfrmDadosGerRel::sbtPreviewClick(QObject*)
 {
+    RememberReportName();
     ReportEngine().Preview(Request());
 }
 
 void TfrmDadosGerRel::sbtPrintClick(QObject*)
 {
+    RememberReportName();
     ReportEngine().Print(Request());
 }
 

@@ -5,7 +5,8 @@
 // (its pop-up menu ppmEditReport: edit or create a report definition) and sbtCancel (closes the
 // screen), and the screen-code label lblCodTela. The screen's own controls go below
 // (AddClientWidget). A derived screen sets lblCodRel's text in its constructor; FormCreate lists
-// the definitions of that report code from the session's reports directory. sbtPreviewClick and
+// the definitions of that report code from the session's reports directory and picks the one
+// this workstation chose last (TWorkstation), remembered when the person picks one or prints. sbtPreviewClick and
 // sbtPrintClick hand the chosen report and the screen's data sources to the report engine and
 // return when it is done; FormClose frees the screen (caFree). Handlers run through the event
 // guard and are virtual, so derived screens override them and call the base.
@@ -55,6 +56,9 @@ public:
     TMessages msgPadrao;
 
 private:
+    QString ReportNameKey() const;
+    void RememberReportName();
+
     QVBoxLayout* layout_;
     QHBoxLayout* bar_;
     QSpacerItem* filler_ = nullptr;

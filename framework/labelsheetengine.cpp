@@ -2,6 +2,7 @@
 
 #include "framework/form.h"
 #include "framework/routines.h"
+#include "framework/workstation.h"
 #include "platform/clientdataset.h"
 #include "platform/datasource.h"
 #include "platform/errors.h"
@@ -22,6 +23,43 @@ TClientDataSet& ReportData(const TReportRequest& request)
     if (!chosen)
         throw Exception(QStringLiteral("O relatório '%1' não tem dados para imprimir.").arg(request.reportCode));
     return *chosen->DataSet();
+}
+
+const QString kPrinterKey = QStringLiteral("printing/printer");
+const QString kLabelPrinterKindKey = QStringLiteral("labelPrinter/kind");
+const QString kLabelPrinterQueueKey = QStringLiteral("labelPrinter/queue");
+const QString kLabelPrinterHostKey = QStringLiteral("labelPrinter/host");
+const QString kLabelPrinterPortKey = QStringLiteral("labelPrinter/port");
+
+void RecallPrinters(TReportOutput& output)
+{
+    output.PrinterName = TWorkstation::Value(kPrinterKey, output.PrinterName).toString();
+    TLabelPrinterDestination& label = output.LabelPrinter;
+    const QString kind = TWorkstation::Value(kLabelPrinterKindKey).toString();
+    if (kind == QLatin1String("network"))
+        label.kind = TLabelPrinterDestination::TKind::Network;
+    else if (kind == QLatin1String("queue"))
+        label.kind = TLabelPrinterDestination::TKind::Queue;
+    label.queue = TWorkstation::Value(kLabelPrinterQueueKey, label.queue).toString();
+    label.host = TWorkstation::Value(kLabelPrinterHostKey, label.host).toString();
+    bool ok = false;
+    const int port = TWorkstation::Value(kLabelPrinterPortKey, label.port).toInt(&ok);
+    if (ok && port > 0 && port <= 65535)
+        label.port = port;
+}
+
+void RememberPrinters(const TReportOutput& output)
+{
+    if (!output.PrinterName.isEmpty())
+        TWorkstation::SetValue(kPrinterKey, output.PrinterName);
+    const TLabelPrinterDestination& label = output.LabelPrinter;
+    if (label.IsEmpty())
+        return;
+    const bool network = label.kind == TLabelPrinterDestination::TKind::Network;
+    TWorkstation::SetValue(kLabelPrinterKindKey, network ? QStringLiteral("network") : QStringLiteral("queue"));
+    TWorkstation::SetValue(kLabelPrinterQueueKey, label.queue);
+    TWorkstation::SetValue(kLabelPrinterHostKey, label.host);
+    TWorkstation::SetValue(kLabelPrinterPortKey, label.port);
 }
 
 } // namespace
@@ -55,7 +93,10 @@ void TLabelSheetEngine::Preview(const TReportRequest& request)
 
 void TLabelSheetEngine::Print(const TReportRequest& request)
 {
-    Load(request).Print(request.reportName, ReportData(request), request.screen);
+    TLabelReportEngine& engine = Load(request);
+    RecallPrinters(engine.Output);
+    if (engine.Print(request.reportName, ReportData(request), request.screen))
+        RememberPrinters(engine.Output);
 }
 
 void TLabelSheetEngine::Design(const TReportRequest& request, bool)
@@ -68,6 +109,11 @@ void TLabelSheetEngine::Design(const TReportRequest& request, bool)
     if (path.isEmpty())
         MensErro(MissingReportMessage(located), true);
     engine_.Output.EditDefinition(path);
+}
+
+QByteArray TLabelSheetEngine::Zpl(const TReportRequest& request)
+{
+    return Load(request).Zpl(request.reportName, ReportData(request));
 }
 
 int TLabelSheetEngine::PrintToPdf(const TReportRequest& request, const QString& path)

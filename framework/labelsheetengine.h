@@ -6,6 +6,9 @@
 // picked, over the record set of the screen's data source dtsRelEtiquetas (the first data source
 // with a record set when the screen has no such one).
 //
+// Printing starts from the printer and the label printer this workstation last printed on and
+// remembers the ones chosen (TWorkstation).
+//
 // A definition missing for the report code is reported with the screen's "Arq_Rel_Err" text
 // through MensErro with stop, so the calling handler ends there and nothing after it runs (the
 // screen's marks stay as they were when no report could be made). A screen without data raises
@@ -24,6 +27,8 @@ public:
 
     // Writes the chosen layout to a PDF file; returns the number of pages.
     int PrintToPdf(const TReportRequest& request, const QString& path);
+    // The ZPL the chosen label-printer layout would send.
+    QByteArray Zpl(const TReportRequest& request);
 
     // The dialogs' hooks of the engine's output (tests replace them).
     TReportOutput& Output() { return engine_.Output; }

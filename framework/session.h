@@ -4,7 +4,8 @@
 // the user's branch, the application server's host and port and access token, the connection
 // time-outs, the host database (a SQLite file path, or a PostgreSQL connection string such as
 // "host=db port=5432 dbname=est user=clerk password=..." or "postgresql://user:pw@db:5432/est"),
-// the reports directory and the edit mask of product codes.
+// the reports directory, the edit mask of product codes and the file of what the workstation
+// remembers between sessions (TWorkstation).
 
 #include <QString>
 
@@ -21,6 +22,7 @@ public:
     QString DatabaseConnection;      // SQLite file path or PostgreSQL connection string
     QString ReportsDirectory;
     QString ProductCodeMask;         // edit mask of product codes, empty for none
+    QString WorkstationFile;         // INI of the workstation's remembered choices, empty for none
 
 private:
     TSession() = default;

@@ -32,6 +32,10 @@ int TClientApplication::Run(const QStringList& args)
         std::fprintf(stderr, "%s\n\n%s", qPrintable(e.Message()), qPrintable(TClientOptions::Usage()));
         return 2;
     }
+    if (options_.showVersion) {
+        std::fprintf(stdout, "est-client %s\n", EST_VERSION);
+        return 0;
+    }
     if (options_.showHelp) {
         std::fprintf(stdout, "%s", qPrintable(TClientOptions::Usage()));
         return 0;

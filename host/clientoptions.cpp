@@ -85,6 +85,8 @@ void ParseArguments(TClientOptions& o, const QStringList& args)
         };
         if (a == QLatin1String("--help") || a == QLatin1String("-h"))
             o.showHelp = true;
+        else if (a == QLatin1String("--version"))
+            o.showVersion = true;
         else if (a == QLatin1String("--config"))
             ++i;  // read before the other options
         else if (a == QLatin1String("--branch"))
@@ -130,6 +132,11 @@ QString TClientOptions::DefaultConfigPath()
     return QDir::homePath() + QStringLiteral("/.config/est99000/client.ini");
 }
 
+QString TClientOptions::WorkstationPath() const
+{
+    return QFileInfo(configPath).absoluteDir().filePath(QStringLiteral("estacao.ini"));
+}
+
 TClientOptions TClientOptions::Load(const QStringList& args)
 {
     TClientOptions o;
@@ -161,5 +168,7 @@ QString TClientOptions::Usage()
         "  --product-mask MÁSCARA    máscara do código de produto\n"
         "  --module ARQUIVO          biblioteca do módulo (padrão libPkg_est99000.so ao lado do programa)\n"
         "  --open                    abre a Consulta/Desmembramento Etiqueta ao iniciar\n"
-        "  --screenshot ARQUIVO.png  grava a janela principal em PNG depois de iniciar e sai\n");
+        "  --screenshot ARQUIVO.png  grava a janela principal em PNG depois de iniciar e sai\n"
+        "  --version                 mostra a versão do cliente e sai\n"
+        "  --help                    mostra esta ajuda e sai\n");
 }

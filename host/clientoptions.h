@@ -30,9 +30,12 @@ struct TClientOptions {
     QString screenshotPath;            // non-empty: render the main window to this PNG and exit
     bool openModule = false;
     bool showHelp = false;
+    bool showVersion = false;
 
     // `args` as QCoreApplication::arguments() gives them (program name first).
     static TClientOptions Load(const QStringList& args);
     static QString DefaultConfigPath();
+    // The INI of what this workstation remembers (TWorkstation): estacao.ini beside configPath.
+    QString WorkstationPath() const;
     static QString Usage();
 };

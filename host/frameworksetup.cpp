@@ -6,6 +6,9 @@
 #include "framework/session.h"
 #include "host/mainwindow.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 void TClientApplication::ApplySession()
 {
     TSession& s = TSession::Instance();
@@ -18,6 +21,9 @@ void TClientApplication::ApplySession()
     s.DatabaseConnection = options_.database;
     s.ReportsDirectory = options_.reportsDir;
     s.ProductCodeMask = options_.productMask;
+    // What this workstation remembers lives beside its configuration file; a screenshot run
+    // neither reads nor changes it, so its picture is the same on every machine.
+    s.WorkstationFile = options_.screenshotPath.isEmpty() ? options_.WorkstationPath() : QString();
 }
 
 // Screens shown with TForm::Show open as child windows of the main window from now on.

@@ -34,13 +34,23 @@ TMainWindow::TMainWindow(QWidget* parent)
     connect(windows->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered,
             area_, &QMdiArea::tileSubWindows);
 
+    // A permanent widget, not a status message: the hints of hovered menu entries and buttons
+    // replace the status message and would wipe the session line.
+    session_ = new QLabel(this);
+    session_->setObjectName(QStringLiteral("lblSessao"));
+    statusBar()->addPermanentWidget(session_);
+
     resize(1100, 800);
 }
 
 void TMainWindow::ShowSession(const QString& branch, const QString& server, const QString& database)
 {
-    statusBar()->showMessage(QStringLiteral("Filial %1  |  Servidor %2  |  Banco %3")
-                                 .arg(branch, server, database));
+    session_->setText(QStringLiteral("Filial %1  |  Servidor %2  |  Banco %3").arg(branch, server, database));
+}
+
+QString TMainWindow::SessionText() const
+{
+    return session_->text();
 }
 
 void TMainWindow::closeEvent(QCloseEvent* event)

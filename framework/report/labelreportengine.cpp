@@ -58,6 +58,11 @@ int TLabelReportEngine::PrintToPdf(const QString& name, TClientDataSet& data, co
     return Output.PrintToPdf(layout, data, path, definition_->title);
 }
 
+QByteArray TLabelReportEngine::Zpl(const QString& name, TClientDataSet& data)
+{
+    return Output.Zpl(Reload(name), data);
+}
+
 void TLabelReportEngine::EditDefinition() const
 {
     if (!definition_)

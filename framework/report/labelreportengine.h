@@ -44,6 +44,8 @@ public:
     void Preview(const QString& name, TClientDataSet& data, QWidget* parent);
     bool Print(const QString& name, TClientDataSet& data, QWidget* parent);
     int PrintToPdf(const QString& name, TClientDataSet& data, const QString& path);
+    // The ZPL the named label-printer layout would send (Exception for any other layout).
+    QByteArray Zpl(const QString& name, TClientDataSet& data);
     void EditDefinition() const;
 
 private:

@@ -15,13 +15,7 @@
 
 namespace {
 
-// The narrowest bar module that scanners still read reliably.
-constexpr double kMinModuleMm = 0.19;
-// Blank space between the text lines and the bars, and between the bars and their text.
-constexpr double kBarsGapMm = 1.0;
-constexpr double kBarsTextGapMm = 0.4;
-// A line wider than the label is set smaller, down to this share of its size, before it is cut.
-constexpr double kMinShrink = 0.6;
+using namespace LabelGeometry;
 
 QFont MakeFont(const QString& family, double sizePt, bool bold)
 {

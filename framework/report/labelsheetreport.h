@@ -26,6 +26,17 @@ class QPainter;
 class QRectF;
 class TClientDataSet;
 
+// The proportions every output of a label keeps (the sheet painter's and the label printers').
+namespace LabelGeometry {
+// The narrowest bar module that scanners still read reliably.
+inline constexpr double kMinModuleMm = 0.19;
+// Blank space between the text lines and the bars, and between the bars and their text.
+inline constexpr double kBarsGapMm = 1.0;
+inline constexpr double kBarsTextGapMm = 0.4;
+// A line wider than the label is set smaller, down to this share of its size, before it is cut.
+inline constexpr double kMinShrink = 0.6;
+}  // namespace LabelGeometry
+
 // What one label shows, read from one row.
 struct TLabelContent {
     QStringList lines;

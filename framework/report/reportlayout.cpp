@@ -211,6 +211,19 @@ void ReadBarcode(const TLayoutReader& reader, TReportLayout& layout)
     layout.barcodeTextSizePt = reader.Positive(barcode, QStringLiteral("textSizePt"), layout.barcodeTextSizePt);
 }
 
+void ReadLabelPrinter(const TLayoutReader& reader, TReportLayout& layout)
+{
+    if (!reader.Root().contains(QStringLiteral("zpl")))
+        return;
+    const QJsonObject zpl = reader.Object(reader.Root(), QStringLiteral("zpl"));
+    const double dpi = reader.Number(zpl, QStringLiteral("dpi"), 203, 100);
+    if (dpi != std::floor(dpi) || dpi > 1200)
+        reader.Fail(QStringLiteral("'dpi' deve ser um número inteiro entre 100 e 1200"));
+    if (layout.LabelsPerPage() != 1)
+        reader.Fail(QStringLiteral("um layout de impressora de etiquetas tem uma etiqueta por página"));
+    layout.zplDpi = int(dpi);
+}
+
 }  // namespace
 
 QSizeF TReportLayout::PageSizeMm() const
@@ -239,5 +252,6 @@ TReportLayout TReportLayout::FromJson(const QJsonObject& json, const QString& wh
     ReadLabelAndGrid(named, layout);
     ReadText(named, layout);
     ReadBarcode(named, layout);
+    ReadLabelPrinter(named, layout);
     return layout;
 }

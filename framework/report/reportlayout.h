@@ -53,6 +53,12 @@ public:
     bool barcodeText = true;       // the barcode's text under the bars
     double barcodeTextSizePt = 7;
 
+    // A layout for a label printer: printing sends ZPL at this resolution (dots per inch) to a
+    // printer queue or a network printer instead of opening the print dialog. 0: an ordinary
+    // page layout. Label-printer layouts hold one label per page.
+    int zplDpi = 0;
+    bool IsLabelPrinter() const { return zplDpi > 0; }
+
     int LabelsPerPage() const { return columns * rows; }
     // The page in millimetres, turned by the orientation.
     QSizeF PageSizeMm() const;

@@ -1,6 +1,7 @@
 #include "reportoutput.h"
 
 #include "labelsheetreport.h"
+#include "zpllabels.h"
 #include "platform/errors.h"
 
 #include <QDesktopServices>
@@ -10,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <exception>
 
@@ -28,6 +30,7 @@ QString DocumentName(const TReportLayout& layout, const QString& title)
 TReportOutput::TReportOutput()
     : RunPreview([](QPrintPreviewDialog& dialog) { dialog.exec(); }),
       RunPrintDialog([](QPrintDialog& dialog) { return dialog.exec() == QDialog::Accepted; }),
+      RunLabelPrinterDialog([](TLabelPrinterDialog& dialog) { return dialog.exec() == QDialog::Accepted; }),
       OpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
 }
@@ -58,15 +61,26 @@ void TReportOutput::Preview(const TReportLayout& layout, TClientDataSet& data, Q
         std::rethrow_exception(failure);
 }
 
-bool TReportOutput::Print(const TReportLayout& layout, TClientDataSet& data, QWidget* parent,
-                          const QString& title) const
+bool TReportOutput::Print(const TReportLayout& layout, TClientDataSet& data, QWidget* parent, const QString& title)
 {
     const TLabelSheetReport report(layout);
     const QList<TLabelContent> labels = report.ReadLabels(data);
     if (labels.isEmpty())
         return false;
 
+    if (layout.IsLabelPrinter()) {
+        const QByteArray zpl = TZplLabels::Build(layout, labels);
+        TLabelPrinterDialog dialog(LabelPrinter, QPrinterInfo::availablePrinterNames(), parent);
+        if (!RunLabelPrinterDialog(dialog))
+            return false;
+        LabelPrinter = dialog.Destination();
+        SendToLabelPrinter(LabelPrinter, zpl);
+        return true;
+    }
+
     QPrinter printer(QPrinter::HighResolution);
+    if (!PrinterName.isEmpty() && !QPrinterInfo::printerInfo(PrinterName).isNull())
+        printer.setPrinterName(PrinterName);
     printer.setDocName(DocumentName(layout, title));
     printer.setPageLayout(QPageLayout(layout.pageSize, layout.orientation, QMarginsF(), QPageLayout::Millimeter));
     printer.setFullPage(true);
@@ -74,8 +88,15 @@ bool TReportOutput::Print(const TReportLayout& layout, TClientDataSet& data, QWi
     dialog.setWindowTitle(QStringLiteral("Imprimir - %1").arg(DocumentName(layout, title)));
     if (!RunPrintDialog(dialog))
         return false;
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        PrinterName = printer.printerName();
     report.Paint(printer, labels);
     return true;
+}
+
+QByteArray TReportOutput::Zpl(const TReportLayout& layout, TClientDataSet& data) const
+{
+    return TZplLabels::Build(layout, TLabelSheetReport(layout).ReadLabels(data));
 }
 
 int TReportOutput::PrintToPdf(const TReportLayout& layout, TClientDataSet& data, const QString& path,

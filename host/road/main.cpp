@@ -7,6 +7,7 @@
 // Exit status: 0 when every step did what it should; 1 when one did not (the step and the
 // reason go to stderr); 2 for bad options.
 
+#include "host/portuguese.h"
 #include "host/road/road.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("est-road"));
+    InstallPortuguese(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

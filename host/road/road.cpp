@@ -2,6 +2,8 @@
 
 #include "framework/form.h"
 #include "framework/labelsheetengine.h"
+#include "framework/report/reportcatalog.h"
+#include "framework/report/zpllabels.h"
 #include "framework/session.h"
 #include "host/mainwindow.h"
 #include "host/moduleloader.h"
@@ -809,8 +811,46 @@ TRoadStepResult TRoad::CheckReportScreen(TfrmRelConsDesEtiq* report)
     return R::Ok();
 }
 
+TRoadStepResult TRoad::WriteLabelPrinterZpl(TfrmRelConsDesEtiq* report)
+{
+    const auto definition =
+        TReportCatalog::Find(report->lblCodRel->text(), TLabelSheetEngine::Directory(TSession::Instance().ReportsDirectory));
+    if (!definition)
+        return R::Fail(QStringLiteral("a definição do relatório EST990 não foi encontrada"));
+    for (const TReportLayout& layout : definition->layouts) {
+        if (!layout.IsLabelPrinter())
+            continue;
+        TReportRequest request = report->Request();
+        request.reportName = layout.name;
+        const QByteArray zpl = engine_->Zpl(request);
+        const QString path = OutputPath(QStringLiteral("etiquetas-%1x%2mm.zpl").arg(layout.labelMm.width()).arg(layout.labelMm.height()));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(zpl) != zpl.size())
+            return R::Fail(QStringLiteral("não foi possível gravar %1").arg(path));
+        QStringList barcodes;
+        for (const TZplLabels::TFormat& format : TZplLabels::Parse(zpl)) {
+            if (!format.utf8 || format.barcodes.size() != 1)
+                return R::Fail(QStringLiteral("uma etiqueta de %1 não declara UTF-8 (^CI28) ou não tem um código de barras")
+                                   .arg(path));
+            barcodes += format.barcodes;
+        }
+        if (barcodes != facts_.printSet)
+            return R::Fail(QStringLiteral("%1 traz os códigos [%2]; esperados [%3]")
+                               .arg(path, barcodes.join(QStringLiteral(", ")), facts_.printSet.join(QStringLiteral(", "))));
+        ui_.Say(QStringLiteral("ZPL de \"%1\" gravado: %2 (%3 etiquetas)").arg(layout.name, path).arg(barcodes.size()));
+    }
+    return R::Ok();
+}
+
 TRoadStepResult TRoad::PrintFromReportScreen(TfrmRelConsDesEtiq* report)
 {
+    // The same labels as the label printers get them, before printing empties the print set.
+    try {
+        if (const R zpl = WriteLabelPrinterZpl(report); !zpl.ok)
+            return zpl;
+    } catch (const Exception& e) {
+        return R::Fail(QStringLiteral("o ZPL das etiquetas não foi gerado: ") + e.Message());
+    }
     const QString pdf = OutputPath(QStringLiteral("etiquetas.pdf"));
     QFile::remove(pdf);
     // The print dialog, answered as a clerk who prints to a file.

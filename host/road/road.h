@@ -25,9 +25,11 @@
 //   7 ReportScreen()   the print command opens the report screen with the grouping's and the
 //                      split's new labels (marked for printing when they were made) in its
 //                      print set.
-//   8 PrintPdf()       the report screen's print button, with the print dialog pointed at
-//                      OUTPUT/etiquetas.pdf, through the client's label-sheet engine: the PDF is
-//                      written and the selection cleared.
+//   8 PrintPdf()       the print set written as ZPL for each label-printer layout to
+//                      OUTPUT/etiquetas-WxHmm.zpl and read back (one label per row, the
+//                      barcodes in order, UTF-8); then the report screen's print button, with the
+//                      print dialog pointed at OUTPUT/etiquetas.pdf, through the client's
+//                      label-sheet engine: the PDF is written and the selection cleared.
 //   9 ScanMarkAndGroup() one click on the label list, then, with the scanner only, two more free
 //                      active labels of the item scanned and marked with Space one after the
 //                      other (each scan typed into the label list goes to the barcode edit),
@@ -179,6 +181,8 @@ private:
     TRoadStepResult WorkInSplitScreen(TfrmDesmembramento* split);
     TRoadStepResult CheckReportScreen(TfrmRelConsDesEtiq* report);
     TRoadStepResult PrintFromReportScreen(TfrmRelConsDesEtiq* report);
+    // The print set as ZPL for each label-printer layout, OUTPUT/etiquetas-WxHmm.zpl, read back.
+    TRoadStepResult WriteLabelPrinterZpl(TfrmRelConsDesEtiq* report);
 
     TRoadOptions options_;
     TRoadUiServices ui_;

@@ -40,6 +40,11 @@ TEST_F(Edits, AKeyPressFilterWithMaxNumberStopsTypingAtTheDigitLimits)
     EXPECT_EQ(edit->Text(), QStringLiteral("123,56"));
     QTest::keyClick(edit, Qt::Key_Backspace);
     EXPECT_EQ(edit->Text(), QStringLiteral("123,5"));
+    // Select all is no typed character the filter could refuse.
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("123,5"));
+    QTest::keyClicks(edit, QStringLiteral("7"));
+    EXPECT_EQ(edit->Text(), QStringLiteral("7"));
 }
 
 TEST_F(Edits, AKeyPressHandlerMayTypeAnotherCharacter)

@@ -42,6 +42,17 @@ TEST_F(DateEdit, AnEmptyEditIsEmptyAndItsDateIsDayZero)
     EXPECT_TRUE(RunGuarded([&] { date->CheckValidDate(); }));
 }
 
+TEST_F(DateEdit, AClickAnywhereInAnEmptyEditStartsTypingAtTheDay)
+{
+    other->setFocus();
+    QLineEdit* editor = date->Editor();
+    QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(editor->width() - 8, editor->height() / 2));
+    EXPECT_TRUE(editor->hasFocus());
+    EXPECT_EQ(editor->cursorPosition(), 0);
+    QTest::keyClicks(editor, QStringLiteral("09032027"));
+    EXPECT_EQ(date->Text(), QStringLiteral("09/03/2027"));
+}
+
 TEST_F(DateEdit, ATypedDateIsReadAndDrawnInTheValidColour)
 {
     date->SetValidDateColor(Qt::blue);

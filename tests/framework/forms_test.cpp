@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -158,6 +159,27 @@ TEST_F(Forms, ScreensOpenAsChildWindowsOfTheRegisteredArea)
     DeletePending();
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(area.subWindowList().isEmpty());
+
+    // With a workstation file, the next opening is where the person left the screen; a place
+    // out of reach of the area is not taken.
+    QTemporaryDir dir;
+    TSession::Instance().WorkstationFile = dir.filePath(QStringLiteral("estacao.ini"));
+    for (const QRect left : {QRect(30, 40, 700, 500), QRect(5000, 5000, 700, 500)}) {
+        form = CreateForm<TfrmTeste>();
+        form->SetBounds(242, 72, 770, 638);
+        form->Show();
+        form->SubWindow()->setGeometry(left);
+        form->Close();
+        DeletePending();
+        form = CreateForm<TfrmTeste>();
+        form->SetBounds(242, 72, 770, 638);
+        form->Show();
+        EXPECT_EQ(form->SubWindow()->geometry(), left.x() < 1024 ? left : QRect(242, 72, 770, 638));
+        form->SubWindow()->setGeometry(QRect(30, 40, 700, 500));
+        form->Close();
+        DeletePending();
+    }
+    TSession::Instance().WorkstationFile.clear();
     TForm::SetMainArea(nullptr);
 }
 

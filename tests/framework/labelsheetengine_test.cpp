@@ -1,15 +1,21 @@
 // The base report screen over the label-sheet engine: the EST990 definition found in the reports
-// folder, its layouts listed, the print set written to PDF, and a missing definition reported
-// with the screen's text and ending the handler.
+// folder, its layouts listed, the print set written to PDF or sent to a label printer, a missing
+// definition reported with the screen's text and ending the handler, and the layout and label
+// printer this workstation chose last offered again.
 
 #include "fixtures.h"
 
 #include "framework/frmdadosgerrel.h"
 #include "framework/labelsheetengine.h"
 #include "framework/session.h"
+#include "framework/workstation.h"
 #include "platform/datasource.h"
+#include "support/loopbackprinter.h"
 
 #include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 namespace {
@@ -91,4 +97,45 @@ TEST_F(LabelSheetEngine, AMissingDefinitionIsReportedWithTheScreensTextAndEndsTh
     EXPECT_EQ(ui.Texts(TUiEntryKind::Error),
               QStringList{QStringLiteral("O arquivo contendo a definição do relatório de código 'EST990' não foi encontrado no diretório '%1'.").arg(empty.path())});
     EXPECT_EQ(form->previews, 0);
+}
+
+TEST_F(LabelSheetEngine, TheWorkstationOffersAgainTheLayoutAndTheLabelPrinterItPrintedOnLast)
+{
+    QTemporaryDir dir;
+    TSession::Instance().WorkstationFile = dir.filePath(QStringLiteral("estacao.ini"));
+    auto* engine = dynamic_cast<TLabelSheetEngine*>(&ReportEngine());
+    ASSERT_NE(engine, nullptr);
+    const auto realDialog = engine->Output().RunLabelPrinterDialog;
+    TLoopbackPrinter printer;
+    ASSERT_GT(printer.Port(), 0);
+    {
+        std::unique_ptr<TfrmEtiquetas> form(CreateForm<TfrmEtiquetas>());
+        const int thermal = form->cbbReportNames->findText(QStringLiteral("Etiqueta térmica - 100 x 75 mm (ZPL)"));
+        ASSERT_GT(thermal, 0);
+        form->cbbReportNames->setCurrentIndex(thermal);
+        engine->Output().RunLabelPrinterDialog = [&](TLabelPrinterDialog& dialog) {
+            dialog.rdbRede->setChecked(true);
+            dialog.edtEndereco->setText(QStringLiteral("127.0.0.1"));
+            dialog.edtPorta->setValue(printer.Port());
+            return true;
+        };
+        form->sbtPrint->click();
+        EXPECT_EQ(printer.Received().count("^XA"), 3);
+    }
+    engine->Output().LabelPrinter = TLabelPrinterDestination();  // only the workstation's file remembers
+
+    std::unique_ptr<TfrmEtiquetas> again(CreateForm<TfrmEtiquetas>());
+    EXPECT_EQ(again->cbbReportNames->currentText(), QStringLiteral("Etiqueta térmica - 100 x 75 mm (ZPL)"));
+    TLabelPrinterDestination offered;
+    engine->Output().RunLabelPrinterDialog = [&](TLabelPrinterDialog& dialog) {
+        offered = dialog.Destination();
+        return false;
+    };
+    again->sbtPrint->click();
+    EXPECT_EQ(offered.kind, TLabelPrinterDestination::TKind::Network);
+    EXPECT_EQ(offered.host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(offered.port, printer.Port());
+    EXPECT_TRUE(ui.Texts(TUiEntryKind::Error).isEmpty()) << ui.Texts(TUiEntryKind::Error).join('\n').toStdString();
+    engine->Output().RunLabelPrinterDialog = realDialog;
+    TSession::Instance().WorkstationFile.clear();
 }

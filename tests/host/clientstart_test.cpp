@@ -22,6 +22,7 @@ const QColor kChildAreaGrey(0x80, 0x80, 0x80);
 struct TRun {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 class ClientStartTest : public ::testing::Test {
@@ -46,6 +47,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("HOME", dir_.path());
+        // As a desktop session has it; without it Qt warns on stderr.
+        env.insert("XDG_RUNTIME_DIR", runtime_.path());
         p.setProcessEnvironment(env);
         p.start(Client(), QStringList{"--config", ini_, "--database", dir_.filePath("host.db")} + args);
         TRun run;
@@ -56,11 +59,13 @@ protected:
         }
         run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         run.err = QString::fromUtf8(p.readAllStandardError());
+        run.out = QString::fromUtf8(p.readAllStandardOutput());
         return run;
     }
 
     QString binDir_;
     QTemporaryDir dir_;
+    QTemporaryDir runtime_;
     QString ini_;
 };
 
@@ -69,6 +74,10 @@ TEST_F(ClientStartTest, OpenWithScreenshotWritesThePictureOfTheMainWindowWithThe
     const QString png = dir_.filePath("out.png");
     const TRun run = Start({"--open", "--screenshot", png});
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    // A normal start warns of nothing; the offscreen platform alone says it cannot pass size
+    // hints on to a window system, which a desktop's platform can.
+    EXPECT_EQ(QString(run.err).remove("This plugin does not support propagateSizeHints()\n"), QString())
+        << qPrintable(run.err);
     QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     // The main window is large enough to hold the query screen at its place, and the screen is
@@ -110,6 +119,11 @@ TEST_F(ClientStartTest, BadOptionEndsWithStatusTwoAndTheUsage)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("Valor inválido para --server-port")) << qPrintable(run.err);
     EXPECT_TRUE(run.err.contains("Uso: est-client"));
+
+    const TRun version = Start({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("est-client ")) << qPrintable(version.out);
+    EXPECT_TRUE(version.err.isEmpty()) << qPrintable(version.err);
 }
 
 } // namespace

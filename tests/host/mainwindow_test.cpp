@@ -4,6 +4,10 @@
 #include "host/mainwindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QMdiArea>
 #include <QSignalSpy>
 
@@ -40,6 +44,17 @@ TEST_F(MainWindowTest, MenuEntryAsksForTheLabelModule)
     EXPECT_EQ(window.LabelModuleAction()->text(), "Consulta/Desmembramento Etiqueta");
     window.LabelModuleAction()->trigger();
     EXPECT_EQ(asked.count(), 1);
+}
+
+TEST_F(MainWindowTest, TheSessionLineStaysWhileAMenuEntryShowsItsHint)
+{
+    window.ShowSession("0001", "127.0.0.1:8211", "est99000.db");
+    // What a hovered menu entry or button sends its window.
+    QStatusTipEvent tip("Abre a consulta de etiquetas");
+    QApplication::sendEvent(&window, &tip);
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Abre a consulta de etiquetas");
+    EXPECT_EQ(window.SessionText(), "Filial 0001  |  Servidor 127.0.0.1:8211  |  Banco est99000.db");
+    EXPECT_TRUE(window.findChild<QLabel*>("lblSessao")->isVisible());
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowRunsEachScreensClosingFirst)

@@ -75,7 +75,7 @@ TEST_P(LabelSheetLayouts, EveryBarcodeScansBackInBarcodeOrderWithAPageBreakWhenA
     EXPECT_EQ(PerPage(found, pages), fullPages);
 }
 
-INSTANTIATE_TEST_SUITE_P(Est990, LabelSheetLayouts, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(Est990, LabelSheetLayouts, ::testing::Values(0, 1, 2, 3));
 
 class LabelSheetTest : public LabelSheetLayouts {
 protected:

@@ -38,7 +38,7 @@ TEST_F(ReportCatalogTest, FindsTheLabelSheetDefinitionWithItsNamedLayouts)
     const auto definition = TReportCatalog::Find("EST990", SourceReportsDir());
     ASSERT_TRUE(definition.has_value());
     EXPECT_EQ(definition->code, "EST990");
-    ASSERT_EQ(definition->LayoutNames().size(), 2);
+    ASSERT_EQ(definition->LayoutNames().size(), 4);
     const TReportLayout& sheet = definition->layouts.first();
     EXPECT_EQ(sheet.columns, 2);
     EXPECT_EQ(sheet.rows, 7);
@@ -47,6 +47,15 @@ TEST_F(ReportCatalogTest, FindsTheLabelSheetDefinitionWithItsNamedLayouts)
     EXPECT_EQ(sheet.PageSizeMm().toSize(), QSize(210, 297));
     EXPECT_NE(definition->Layout(definition->LayoutNames().at(1)), nullptr);
     EXPECT_EQ(definition->Layout("no such layout"), nullptr);
+    // The last two are the thermal label printers' labels, one per page of the label's size.
+    for (const QSizeF label : {QSizeF(100, 50), QSizeF(100, 75)}) {
+        const TReportLayout& thermal = definition->layouts.at(label.height() == 50 ? 2 : 3);
+        EXPECT_TRUE(thermal.IsLabelPrinter()) << thermal.name.toStdString();
+        EXPECT_EQ(thermal.LabelsPerPage(), 1);
+        EXPECT_EQ(thermal.labelMm, label);
+        EXPECT_EQ(thermal.PageSizeMm(), label);
+    }
+    EXPECT_FALSE(sheet.IsLabelPrinter());
 }
 
 TEST_F(ReportCatalogTest, FindsTheFileWhateverTheCaseOfTheCode)
@@ -90,6 +99,8 @@ TEST_F(ReportCatalogTest, BrokenDefinitionFilesRaiseNamingTheFileAndTheFault)
         {layoutHead + R"("marginsMm":{}},"grid":{"columns":1.5}}]})", "'columns'"},
         {layoutHead + R"("marginsMm":{}},"lines":[{"text":"{NMPRODUTO"}]}]})", "sem '}'"},
         {R"({"code":"EST990","layouts":[{"name":"L","page":{"size":"B9"}}]})", "'B9'"},
+        {layoutHead + R"("marginsMm":{}},"grid":{"columns":2,"rows":1},"zpl":{}}]})", "uma etiqueta por página"},
+        {layoutHead + R"("marginsMm":{}},"grid":{"rows":1},"zpl":{"dpi":203.5}}]})", "'dpi'"},
     };
     for (const auto& c : cases) {
         Write("EST990.json", c.content);
