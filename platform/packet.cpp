@@ -221,6 +221,13 @@ struct LastTexts {
     }
 };
 
+// The key and the value of an object member; false on a JSON error.
+template <typename Member>
+bool KeyAndValue(Member& member, std::string_view& key, od::value& value)
+{
+    return !member.unescaped_key().get(key) && !member.value().get(value);
+}
+
 bool Fields(od::value value, QList<TPacketField>& fields)
 {
     od::array array;
@@ -235,10 +242,8 @@ bool Fields(od::value value, QList<TPacketField>& fields)
         double width = -1;
         for (auto member : o) {
             std::string_view key;
-            if (member.unescaped_key().get(key))
-                return false;
             od::value v;
-            if (member.value().get(v))
+            if (!KeyAndValue(member, key, v))
                 return false;
             std::string_view text;
             if (key == "name" && !haveName) {
@@ -372,10 +377,8 @@ bool Decode(const QByteArray& bytes, TDataPacket& packet)
     bool haveFields = false, haveRows = false;
     for (auto member : top) {
         std::string_view key;
-        if (member.unescaped_key().get(key))
-            return false;
         od::value v;
-        if (member.value().get(v))
+        if (!KeyAndValue(member, key, v))
             return false;
         if (key == "fields" && !haveFields) {
             if (!Fields(v, packet.fields))
