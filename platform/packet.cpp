@@ -313,10 +313,19 @@ bool Cell(const TPacketField& field, od::value v, LastTexts& last, QVariant& out
     }
     case TPacketFieldType::Float: {
         double number = 0;
-        if (t != od::json_type::number || v.get_double().get(number))
+        if (t != od::json_type::number)
             return false;
-        if (number == 0)
-            number = 0;  // the general reader reads a negative zero as zero
+        const std::string_view token = v.raw_json_token();
+        if (v.get_double().get(number))
+            return false;
+        if (number == 0) {
+            // A number too small for a double is no JSON to the general reader; a zero is zero,
+            // negative zero included.
+            const std::string_view mantissa = token.substr(0, token.find_first_of("eE"));
+            if (mantissa.find_first_of("123456789") != std::string_view::npos)
+                return false;
+            number = 0;
+        }
         out = number;
         return true;
     }

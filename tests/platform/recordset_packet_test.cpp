@@ -138,6 +138,8 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
         QStringLiteral(R"({%1, "rows": [["ab", [1], null]]})"),
         QStringLiteral(R"({%1, "rows": [["\ud800", 1, null]]})"),                // a lone surrogate
         QStringLiteral(R"({%1, "rows": [["ab", 1e400, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["ab", 5e-325, null]]})"),              // too small for a double
+        QStringLiteral(R"({%1, "rows": [["ab", -0.000e-400, null]]})"),
         QStringLiteral(R"({%1, "rows": [["ab", nul, null]]})"),
         QStringLiteral(R"({%1, "rows": []} x)"),                                  // text after the packet
         QStringLiteral(R"({%1, "rows": [)"),
