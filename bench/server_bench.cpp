@@ -1,6 +1,7 @@
 // Throughput of the application server over HTTP, on SQLite and on PostgreSQL: GetProduto on an
 // invoice of 500 labels, and groupings of two labels into one with 1, 4 and 16 clients at once
-// (each client on its own connection and its own item, so every call is a real change).
+// (each client on its own connection and its own item, so every call is a real change), and one
+// split of a label into 45,000 labels.
 // PostgreSQL runs in a throwaway cluster; without its binaries only SQLite is measured.
 //
 // GetProduto is also timed in process (the dispatcher's whole call: request, queries, packets,
@@ -33,6 +34,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -43,6 +45,8 @@
 namespace {
 
 constexpr int GroupingsPerClient = 150;
+constexpr int LargeSplitLabels = 45000;
+const QString LargeSplitEntry = QStringLiteral("0700000000");
 const int ClientCounts[] = {1, 4, 16};
 
 struct TLabel {
@@ -94,11 +98,13 @@ void Prepare(TTarget& t, const QString& connection)
     TDemoData::AddInvoice(*t.database, QStringLiteral("0001"), QStringLiteral("0500000000"), 1, 500);
     for (int clients : ClientCounts)
         TDemoData::AddInvoice(*t.database, QStringLiteral("0002"), GroupingEntry(clients), clients, GroupingsPerClient + 1);
+    TDemoData::AddInvoice(*t.database, QStringLiteral("0003"), LargeSplitEntry, 1, 1);
     t.database->Discard();
     t.dispatcher = std::make_unique<TRpcDispatcher>(*t.database);
     TAppServer::TSettings s;
     s.port = 0;
     s.threads = 16;
+    s.maxRequestBytes = 64 * 1024 * 1024;
     s.log = false;
     t.server = std::make_unique<TAppServer>(*t.dispatcher, s);
     t.port = t.server->Bind();
@@ -106,12 +112,13 @@ void Prepare(TTarget& t, const QString& connection)
 }
 
 // The active labels of one item, read once before the clients start.
-QList<TLabel> ActiveLabels(TTarget& t, const QString& entry, const QString& item)
+QList<TLabel> ActiveLabels(TTarget& t, const QString& entry, const QString& item,
+                           const QString& branch = QStringLiteral("0002"))
 {
     TSqlStatement q(t.database->Connection(),
-                    QStringLiteral("SELECT CDCODBARRAETIQ, VRPESOETIQ FROM ETIQUETA WHERE CDFILIAL = '0002' AND NRLANCTONF = :e"
+                    QStringLiteral("SELECT CDCODBARRAETIQ, VRPESOETIQ FROM ETIQUETA WHERE CDFILIAL = :b AND NRLANCTONF = :e"
                                    " AND NRSEQITPROD = :i AND IDSTATUSETIQ = 'A' ORDER BY NRSEQETIQ"));
-    q.Bind(QStringLiteral(":e"), entry).Bind(QStringLiteral(":i"), item).Exec();
+    q.Bind(QStringLiteral(":b"), branch).Bind(QStringLiteral(":e"), entry).Bind(QStringLiteral(":i"), item).Exec();
     QList<TLabel> labels;
     while (q.Next())
         labels << TLabel{q.Text(0), q.Value(1).toDouble()};
@@ -310,6 +317,44 @@ void Grouping(benchmark::State& state, TTarget* t, int clients, std::vector<QLis
     state.SetItemsProcessed(state.iterations());
 }
 
+// The one label of the large-split item as 45,000 labels whose weights add up to it exactly.
+void LargeSplit(benchmark::State& state, TTarget* t)
+{
+    const QList<TLabel> source = ActiveLabels(*t, LargeSplitEntry, QStringLiteral("0001"), QStringLiteral("0003"));
+    if (source.size() != 1) {
+        state.SkipWithError("etiqueta de origem ausente");
+        return;
+    }
+    const qint64 units = qint64(std::llround(source[0].weight * 1e10));
+    TChangePacket p;
+    p.fields = TLabelQueries::LabelFields().mid(0, 11);
+    for (int i = 0; i < LargeSplitLabels; ++i) {
+        const qint64 share = units / LargeSplitLabels + (i == 0 ? units % LargeSplitLabels : 0);
+        const QString s = QString::number(i + 2).rightJustified(5, QLatin1Char('0'));
+        p.changes << TChange{TChangeKind::Insert, {},
+                             {QStringLiteral("U"), QStringLiteral("0003"), LargeSplitEntry, QStringLiteral("0001"), s, QVariant(), 1.0,
+                              double(share) / 1e10, QVariant(), QStringLiteral("A"),
+                              QStringLiteral("0003") + LargeSplitEntry + QStringLiteral("0001") + s}};
+    }
+    QVariantList inactivation;
+    for (int i = 0; i < 9; ++i)
+        inactivation << QVariant();
+    p.changes << TChange{TChangeKind::Insert, {}, inactivation << QStringLiteral("I") << source[0].barcode};
+    const std::string body = Body(QStringLiteral("setEtiqueta"),
+                                  {QJsonObject{{QStringLiteral("type"), QStringLiteral("packet")},
+                                               {QStringLiteral("value"), ChangePacketToJson(p)}}});
+    httplib::Client client("127.0.0.1", t->port);
+    client.set_read_timeout(300, 0);
+    for (auto _ : state) {
+        auto r = client.Post("/Est99000.rdmConsDesEtiq", body, "application/json");
+        if (!r || r->body.find("\"value\":\"\"") == std::string::npos) {
+            state.SkipWithError(r ? r->body.substr(0, 300).c_str() : "sem resposta");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * LargeSplitLabels);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -369,6 +414,10 @@ int main(int argc, char** argv)
                 ->Unit(benchmark::kMillisecond);
             preparedLabels.push_back(std::move(labels));
         }
+        benchmark::RegisterBenchmark(("LargeSplit45000Labels/" + t->name).toStdString().c_str(), LargeSplit, t.get())
+            ->Iterations(1)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
     }
     // Repetitions of the different benchmarks run interleaved, so a burst of load on the shared
     // machine does not fall on one side of a ratio only.

@@ -2,6 +2,7 @@
 
 #include "framework/hostdatabase.h"
 #include "platform/errors.h"
+#include "platform/sysutils.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -27,9 +28,11 @@ QVariant ValueFor(TField* field, const QVariant& value)
     switch (field->DataType()) {
     case TFieldType::Float: return value.toDouble();
     case TFieldType::DateTime: {
-        QDateTime dateTime = value.toDateTime();
-        if (!dateTime.isValid())
-            dateTime = QDateTime(value.toDate(), QTime(0, 0));
+        // A wall-clock value: converting a text through local time would lose a day that
+        // daylight saving starts at midnight.
+        const QDateTime dateTime = value.typeId() == QMetaType::QDateTime ? WallClock(value.toDateTime())
+                                   : value.typeId() == QMetaType::QDate   ? WallClock(value.toDate())
+                                                                          : WallClockFromIsoText(value.toString());
         return dateTime.isValid() ? QVariant(dateTime) : QVariant();
     }
     case TFieldType::String:

@@ -91,6 +91,21 @@ void EditAndCheckDelta(TClientDataSet& set)
     set.CancelUpdates();
 }
 
+// The packet as a record set keeps it: an empty text is null there.
+QJsonObject EmptyTextsAsNull(QJsonObject packet)
+{
+    QJsonArray rows = packet.value(QStringLiteral("rows")).toArray();
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        QJsonArray row = rows.at(r).toArray();
+        for (qsizetype c = 0; c < row.size(); ++c)
+            if (row.at(c).isString() && row.at(c).toString().isEmpty())
+                row.replace(c, QJsonValue());
+        rows.replace(r, row);
+    }
+    packet.insert(QStringLiteral("rows"), rows);
+    return packet;
+}
+
 void CheckDataPacket(const QJsonObject& json)
 {
     TDataPacket packet;
@@ -113,11 +128,12 @@ void CheckDataPacket(const QJsonObject& json)
         return;
     }
     Walk(set);
-    FUZZ_CHECK(Compact(set.Data()) == Compact(encoded),
+    const QJsonObject kept = EmptyTextsAsNull(encoded);
+    FUZZ_CHECK(Compact(set.Data()) == Compact(kept),
                QStringLiteral("the loaded set encodes another packet:\n%1\n%2")
-                   .arg(QString::fromUtf8(Compact(set.Data())), QString::fromUtf8(Compact(encoded))));
+                   .arg(QString::fromUtf8(Compact(set.Data())), QString::fromUtf8(Compact(kept))));
     EditAndCheckDelta(set);
-    FUZZ_CHECK(Compact(set.Data()) == Compact(encoded), QStringLiteral("CancelUpdates does not restore the loaded rows"));
+    FUZZ_CHECK(Compact(set.Data()) == Compact(kept), QStringLiteral("CancelUpdates does not restore the loaded rows"));
     // Sorted by the first column, when its name can stand in a field list ("A;B", blanks trimmed).
     const QString sortName = set.FieldCount() > 0 ? set.Fields().constFirst()->FieldName() : QString();
     if (sortName == sortName.trimmed() && !sortName.contains(QLatin1Char(';'))) {

@@ -15,14 +15,14 @@ TVariant ByRef(const QString& text)
 }
 
 // One end of the number range: empty when neither end is typed, the given bound when only
-// this end is missing, else the typed number in its ten-digit form.
-QString NumberBound(const QString& typed, bool bothEmpty, const QString& bound)
+// this end is missing, else the number as the screen brought it to ten digits.
+QString NumberBound(const QString& number, bool bothEmpty, const QString& bound)
 {
     if (bothEmpty)
         return QString();
-    if (IsBlankText(typed))
+    if (IsBlankText(number))
         return bound;
-    return AjustaNumero(typed);
+    return number;
 }
 
 } // namespace

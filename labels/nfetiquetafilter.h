@@ -4,9 +4,9 @@
 //
 // Argument forms, in order: branch list and its "T"/" " flag, supplier list and its "T"/" "
 // flag (texts by reference; a list is sent empty when its "Todos" option is on), the initial
-// and final emission dates (dates by value), the initial and final invoice numbers in their
-// ten-digit form (both empty when neither is typed; a missing one becomes "0000000000" or
-// "9999999999"), the date flag ("T" when both dates are empty, else " "), the number flag
+// and final emission dates (dates by value), the initial and final invoice numbers as the
+// screen brought them to ten digits with the framework's Ajusta (both empty when neither is
+// typed; a missing one becomes "0000000000" or "9999999999"), the date flag ("T" when both dates are empty, else " "), the number flag
 // ("T" when both numbers are empty, else the empty text) and the product barcode (empty when
 // the edit holds no value, else its text). All texts after the dates go by reference too.
 // The barcode's length is checked by the screen before it asks for the arguments.
@@ -26,7 +26,7 @@ struct TNfEtiquetaFilter {
     TDateTime DtIni = 0;       // what the date edit gives, also when it is empty
     bool DtFinVazia = true;
     TDateTime DtFin = 0;
-    QString NumIni;            // texts of the two number edits
+    QString NumIni;            // the two typed numbers in their ten-digit form; blank when not typed
     QString NumFin;
     QString CodBarras;         // text of the product barcode edit
 };

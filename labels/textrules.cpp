@@ -15,11 +15,3 @@ QString LRPad(const QString& text, int width, QChar fill, bool left)
     const QString filling(width - trimmed.length(), fill);
     return left ? filling + trimmed : trimmed + filling;
 }
-
-QString AjustaNumero(const QString& text, int digits)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.length() > digits)
-        return text;
-    return QString(digits - trimmed.length(), QLatin1Char('0')) + trimmed;
-}

@@ -5,7 +5,8 @@
 // filter or emptying). Value() is null when the set has no visible rows, when the aggregate or the
 // set's AggregatesActive switch is off, or when every row's value is null (COUNT then gives 0).
 // SUM and AVG give a number; COUNT a number; MAX and MIN of a text field give the text (two texts
-// made only of digits are compared as whole numbers, so "10" is above "9"); otherwise a number.
+// made only of digits are compared as whole numbers, so "10" is above "9", and rank below every
+// other text, which compare by character code); otherwise a number.
 // Rows whose expression is null are skipped. An expression that does not parse or names an unknown
 // field raises EDatabaseError naming the expression when the set opens or when it is read.
 //

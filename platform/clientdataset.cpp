@@ -7,6 +7,7 @@
 #include "datasource.h"
 #include "errors.h"
 #include "filterexpression.h"
+#include "sysutils.h"
 
 #include <QHash>
 
@@ -1496,8 +1497,9 @@ QVariant TClientDataSet::AggregateValue(const TAggregateField* field) const
         D.aggCache.clear();
         D.aggDirty = false;
     }
+    // A value computed under an earlier expression text is stale.
     auto hit = D.aggCache.constFind(field);
-    if (hit != D.aggCache.constEnd())
+    if (hit != D.aggCache.constEnd() && field->compiledText_ == field->Expression)
         return *hit;
     const QVariant value =
         field->Compiled().Aggregate(qsizetype(D.view.size()), [this](qsizetype i) -> const QVariantList& { return D.view[i]->values; });
@@ -1577,6 +1579,9 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
                 if (text->size() > kind.width)
                     refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
                                .arg(r + 1).arg(kind.name, *text).arg(kind.width));
+                // An empty text is null here as it is when written through a field.
+                if (text->isEmpty())
+                    v = QVariant();
                 continue;
             }
             if (FieldType(kind.type) == TFieldType::Float && CellAs<double>(v))
@@ -1599,10 +1604,14 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
                     refuse(QStringLiteral("linha %1, campo %2: esperado um número").arg(r + 1).arg(kind.name));
                 v = v.toDouble();
                 break;
-            case TFieldType::DateTime:
-                if (t != QMetaType::QDateTime || !v.toDateTime().isValid())
+            case TFieldType::DateTime: {
+                const QDateTime wallClock = t == QMetaType::QDateTime ? WallClock(v.toDateTime()) : QDateTime();
+                if (!wallClock.isValid())
                     refuse(QStringLiteral("linha %1, campo %2: esperada uma data e hora").arg(r + 1).arg(kind.name));
+                if (v.toDateTime().timeSpec() != Qt::UTC)
+                    v = wallClock;
                 break;
+            }
             }
         }
     }
@@ -1720,6 +1729,7 @@ void TClientDataSet::CancelUpdates()
     D.log.clear();
     D.liveChanges = 0;
     D.hashes.clear();
+    D.leftView = D.leftAtEnd = false;
     D.viewDirty = true;
     D.aggDirty = true;
     Notify(int(TDataSource::Event::DataSetChange));

@@ -18,15 +18,6 @@ bool IsText(TFieldType type)
     return type == TFieldType::String || type == TFieldType::FixedString;
 }
 
-QDateTime WallClock(const QDateTime& value)
-{
-    if (!value.isValid())
-        return {};
-    if (value.timeSpec() == Qt::LocalTime)
-        return value;
-    return QDateTime(value.date(), value.time());
-}
-
 // dd/mm/yyyy with an optional " hh:nn[:ss]".
 QDateTime TextToDateTime(const QString& text)
 {
@@ -41,7 +32,7 @@ QDateTime TextToDateTime(const QString& text)
         time = QTime::fromString(timeText, QStringLiteral("H:mm"));
     if (!time.isValid())
         throw EConvertError(QStringLiteral("'%1' não é uma data e hora válida.").arg(text));
-    return QDateTime(day.date(), time);
+    return WallClock(day.date(), time);
 }
 
 QString FormatDateTime(const QString& format, const QDateTime& value)
@@ -181,7 +172,8 @@ void TField::SetAsInteger(int value)
 
 void TField::SetAsDateTime(const QDateTime& value)
 {
-    Store(value.isValid() ? QVariant(value) : QVariant());
+    const QDateTime wallClock = WallClock(value);
+    Store(wallClock.isValid() ? QVariant(wallClock) : QVariant());
 }
 
 void TField::SetValue(const QVariant& value)
@@ -198,7 +190,7 @@ void TField::SetValue(const QVariant& value)
         SetAsDateTime(value.toDateTime());
         return;
     case QMetaType::QDate:
-        SetAsDateTime(QDateTime(value.toDate(), QTime(0, 0)));
+        SetAsDateTime(WallClock(value.toDate()));
         return;
     default:
         Store(value.toDouble());
@@ -227,15 +219,19 @@ QVariant TField::Convert(const QVariant& value) const
         if (t == QMetaType::QDateTime) return DateTimeFromQt(value.toDateTime());
         return value.toDouble();
     case TFieldType::DateTime:
-        if (t == QMetaType::QString) return TextToDateTime(value.toString());
-        if (t == QMetaType::QDateTime) return WallClock(value.toDateTime());
-        return QtFromDateTime(value.toDouble());
+        const QDateTime wallClock = t == QMetaType::QString     ? TextToDateTime(value.toString())
+                                    : t == QMetaType::QDateTime ? WallClock(value.toDateTime())
+                                                                : QtFromDateTime(value.toDouble());
+        return wallClock.isValid() ? QVariant(wallClock) : QVariant();
     }
     return {};
 }
 
 void TField::Store(const QVariant& value)
 {
+    // An aggregate is computed from the rows and has no cell of its own to write.
+    if (slot_ < 0)
+        throw EDatabaseError(QStringLiteral("O campo %1 é um agregado e não pode ser alterado.").arg(name_));
     dataSet_->SetFieldValue(this, Convert(value));
 }
 

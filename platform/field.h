@@ -5,8 +5,13 @@
 //
 // Reading: a null value reads as "" (AsString), 0 (AsFloat, AsInteger) and an invalid QDateTime
 // (AsDateTime). A text that does not convert to the kind asked for raises EConvertError naming the
-// text. Writing requires the record set to be in Edit or Insert state (else EDatabaseError). An
-// empty text written to any field, or an invalid QDateTime/QVariant, makes the field null.
+// text. Writing requires the record set to be in Edit or Insert state (else EDatabaseError); an
+// aggregate field is never written (EDatabaseError naming it). An empty text written to any
+// field, or an invalid QDateTime/QVariant, makes the field null, as an empty text loaded from a
+// packet does.
+// Date-times are wall-clock values (sysutils.h): whatever zone a written QDateTime carries, the
+// field keeps its date and time of day and reads them back in Qt::UTC, so no time zone can make
+// a date invalid or move it.
 // A text longer than the field's width is refused with EDatabaseError naming the field, the width
 // and the text; it is never cut. Fixed-width text is stored as given (not padded) and obeys the
 // same width rule.

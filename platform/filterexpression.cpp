@@ -12,6 +12,7 @@
 #include "filterexpression.h"
 
 #include "errors.h"
+#include "sysutils.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -71,15 +72,19 @@ bool TextToNumber(const QString& text, double& out)
     return ok;
 }
 
+// "dd/MM/yyyy[ HH:mm:ss]" or ISO "yyyy-MM-dd[THH:mm:ss[.zzz]]", as a wall-clock value.
 QDateTime TextToDateTime(const QString& text)
 {
     const QString t = text.trimmed();
-    for (const char* f : {"dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm:ss.zzz", "yyyy-MM-dd"}) {
-        QDateTime dt = QDateTime::fromString(t, QLatin1String(f));
-        if (dt.isValid())
-            return dt;
+    if (t.size() >= 10 && t.at(2) == QLatin1Char('/')) {
+        const QDate date = QDate::fromString(t.left(10), QStringLiteral("dd/MM/yyyy"));
+        if (t.size() == 10)
+            return WallClock(date);
+        if (t.size() == 19 && t.at(10) == QLatin1Char(' '))
+            return WallClock(date, QTime::fromString(t.mid(11), QStringLiteral("HH:mm:ss")));
+        return {};
     }
-    return {};
+    return WallClockFromIsoText(t);
 }
 
 // A comparable pair: ok is false when one side is null or the two cannot be compared.
@@ -570,7 +575,12 @@ int AggregateOrder(const QVariant& a, const QVariant& b)
     if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString) {
         const QString& x = *static_cast<const QString*>(a.constData());
         const QString& y = *static_cast<const QString*>(b.constData());
-        if (IsDigits(x) && IsDigits(y)) {
+        // Digit-only texts rank below every other text, so that the order stays total when a
+        // column mixes numbers with other texts (a number never sits between two texts).
+        const bool dx = IsDigits(x), dy = IsDigits(y);
+        if (dx != dy)
+            return dx ? -1 : 1;
+        if (dx) {
             qsizetype i = 0, j = 0;
             while (i < x.size() - 1 && x.at(i) == QLatin1Char('0')) ++i;
             while (j < y.size() - 1 && y.at(j) == QLatin1Char('0')) ++j;

@@ -4,6 +4,7 @@
 #include "packet.h"
 
 #include "errors.h"
+#include "sysutils.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,7 +89,7 @@ QList<TPacketField> FieldsFromJson(const QJsonValue& value)
     return fields;
 }
 
-QJsonValue ValueToJson(const TPacketField& field, const QVariant& value)
+QJsonValue ValueToJson(const TPacketField& field, const QVariant& value, qsizetype row)
 {
     if (!value.isValid() || value.isNull())
         return QJsonValue(QJsonValue::Null);
@@ -96,30 +97,34 @@ QJsonValue ValueToJson(const TPacketField& field, const QVariant& value)
     case TPacketFieldType::String:
     case TPacketFieldType::FixedString:
         return value.toString();
-    case TPacketFieldType::Float:
-        return value.toDouble();
+    case TPacketFieldType::Float: {
+        // JSON has no text for an infinity or a NaN; Qt would write null and the value would
+        // change unseen on the other side.
+        const double number = value.toDouble();
+        if (!std::isfinite(number))
+            Refuse(QStringLiteral("linha %1, campo %2: o número %3 não é finito").arg(row + 1).arg(field.name).arg(number));
+        return number;
+    }
     case TPacketFieldType::DateTime:
         return PacketDateTimeText(value.toDateTime());
     }
     return QJsonValue(QJsonValue::Null);
 }
 
-QJsonArray RowToJson(const QList<TPacketField>& fields, const QVariantList& row)
+QJsonArray RowToJson(const QList<TPacketField>& fields, const QVariantList& row, qsizetype number)
 {
     QJsonArray out;
     for (qsizetype i = 0; i < fields.size(); ++i)
-        out.append(ValueToJson(fields.at(i), i < row.size() ? row.at(i) : QVariant()));
+        out.append(ValueToJson(fields.at(i), i < row.size() ? row.at(i) : QVariant(), number));
     return out;
 }
 
 QDateTime ParseDateTime(const QString& text)
 {
     // "YYYY-MM-DDTHH:MM:SS" with an optional ".zzz"; no zone: the value is a wall-clock time.
-    if (text.size() != 19 && text.size() != 23)
+    if ((text.size() != 19 && text.size() != 23) || text.at(10) != QLatin1Char('T'))
         return {};
-    const QDateTime dt = QDateTime::fromString(text, text.size() == 19 ? QStringLiteral("yyyy-MM-ddTHH:mm:ss")
-                                                                       : QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
-    return dt;
+    return WallClockFromIsoText(text);
 }
 
 QVariant ValueFromJson(const TPacketField& field, const QJsonValueConstRef value, qsizetype row)
@@ -138,7 +143,7 @@ QVariant ValueFromJson(const TPacketField& field, const QJsonValueConstRef value
         return QVariant(std::move(text));
     }
     case TPacketFieldType::Float:
-        if (!value.isDouble())
+        if (!value.isDouble() || !std::isfinite(value.toDouble()))
             Refuse(QStringLiteral("linha %1, campo %2: esperado um número").arg(row + 1).arg(field.name));
         return value.toDouble();
     case TPacketFieldType::DateTime: {
@@ -423,15 +428,16 @@ QString PacketFieldTypeName(TPacketFieldType type)
 
 QString PacketDateTimeText(const QDateTime& value)
 {
-    const bool millis = value.time().msec() != 0;
-    return value.toString(millis ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz") : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    const QDateTime wallClock = WallClock(value);
+    const bool millis = wallClock.time().msec() != 0;
+    return wallClock.toString(millis ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz") : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
 QJsonObject DataPacketToJson(const TDataPacket& packet)
 {
     QJsonArray rows;
-    for (const QVariantList& row : packet.rows)
-        rows.append(RowToJson(packet.fields, row));
+    for (qsizetype r = 0; r < packet.rows.size(); ++r)
+        rows.append(RowToJson(packet.fields, packet.rows.at(r), r));
     return QJsonObject{{QStringLiteral("fields"), FieldsToJson(packet.fields)}, {QStringLiteral("rows"), rows}};
 }
 
@@ -469,12 +475,13 @@ TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
 QJsonObject ChangePacketToJson(const TChangePacket& packet)
 {
     QJsonArray changes;
-    for (const TChange& c : packet.changes) {
+    for (qsizetype i = 0; i < packet.changes.size(); ++i) {
+        const TChange& c = packet.changes.at(i);
         QJsonObject o{{QStringLiteral("kind"), ChangeKindName(c.kind)}};
         if (c.kind != TChangeKind::Insert)
-            o.insert(QStringLiteral("old"), RowToJson(packet.fields, c.oldRow));
+            o.insert(QStringLiteral("old"), RowToJson(packet.fields, c.oldRow, i));
         if (c.kind != TChangeKind::Delete)
-            o.insert(QStringLiteral("new"), RowToJson(packet.fields, c.newRow));
+            o.insert(QStringLiteral("new"), RowToJson(packet.fields, c.newRow, i));
         changes.append(o);
     }
     return QJsonObject{{QStringLiteral("fields"), FieldsToJson(packet.fields)}, {QStringLiteral("changes"), changes}};

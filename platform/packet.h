@@ -4,9 +4,12 @@
 // A data packet is a list of typed columns and the rows under them; a change packet is the same
 // column list and one entry per changed row (insert with the new values, modify with the old and
 // the new values, delete with the old values). Row values are QString for text, double for
-// numbers, QDateTime (wall-clock local time) for date-times and an invalid QVariant for null.
+// numbers, QDateTime (a wall-clock value, sysutils.h) for date-times and an invalid QVariant for
+// null.
 //
-// The *ToJson functions always succeed. The *FromJson functions check the whole shape before
+// The *ToJson functions succeed for every value but a number that is not finite (an infinity or a
+// NaN), which JSON cannot write: they refuse it with EDatabaseError naming the row and the field,
+// rather than let it travel as null. The *FromJson functions check the whole shape before
 // returning (field list, known types, widths of text columns, row lengths, the kind of every value,
 // text longer than its column's width) and throw EDatabaseError with a Portuguese message that says
 // what is wrong and where; nothing partial is ever returned.

@@ -473,8 +473,57 @@ QString IntToStr(qint64 value)
     return QString::number(value);
 }
 
-TDateTime DateTimeFromQt(const QDateTime& dateTime)
+QDateTime WallClock(const QDate& date, const QTime& time)
 {
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime WallClock(const QDateTime& value)
+{
+    if (value.timeSpec() == Qt::UTC)
+        return value;
+    return WallClock(value.date(), value.time());
+}
+
+QDateTime WallClockFromIsoText(const QString& text)
+{
+    // Read by position: packets carry many date-times, and this is much faster than a format parser.
+    const QString t = text.trimmed();
+    const qsizetype n = t.size();
+    if (n != 10 && n != 19 && n != 23)
+        return {};
+    auto digits = [&t](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const char16_t c = t.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    auto is = [&t](qsizetype at, char16_t c) { return t.at(at).unicode() == c; };
+    if (!is(4, u'-') || !is(7, u'-'))
+        return {};
+    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return {};
+    const QDate date(year, month, day);
+    if (n == 10)
+        return WallClock(date);
+    if ((!is(10, u'T') && !is(10, u' ')) || !is(13, u':') || !is(16, u':') || (n == 23 && !is(19, u'.')))
+        return {};
+    const int hour = digits(11, 2), minute = digits(14, 2), second = digits(17, 2), msec = n == 23 ? digits(20, 3) : 0;
+    if (hour < 0 || minute < 0 || second < 0 || msec < 0 || !QTime::isValid(hour, minute, second, msec))
+        return {};
+    return WallClock(date, QTime(hour, minute, second, msec));
+}
+
+TDateTime DateTimeFromQt(const QDateTime& value)
+{
+    const QDateTime dateTime = WallClock(value);
     if (!dateTime.isValid())
         return 0;
     const qint64 days = kDayZero.daysTo(dateTime.date());
@@ -496,7 +545,7 @@ QDateTime QtFromDateTime(TDateTime dateTime)
         msecs -= kMsecsPerDay;
         days += 1;
     }
-    return QDateTime(kDayZero.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
+    return WallClock(kDayZero.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
 TDateTime EncodeDate(int year, int month, int day)

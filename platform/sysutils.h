@@ -44,8 +44,22 @@ int StrToInt(const QString& text);
 bool TryStrToInt(const QString& text, int& value);
 QString IntToStr(qint64 value);
 
-// Day numbers and Qt's date-times (local time, no time zone conversion). An invalid QDateTime
-// gives 0; QtFromDateTime rounds to the millisecond.
+// Wall-clock date-times. A date-time of this platform is a reading of a calendar and a clock with
+// no time zone: the date and time of day a person typed or a database stored. Qt's local time
+// would lose some of them (a midnight skipped by daylight saving, as 2018-11-04 00:00 in
+// America/Sao_Paulo, is an invalid local QDateTime) and moves others when compared across zones,
+// so every QDateTime the platform builds is carried in Qt::UTC, which has no gaps: it only holds
+// the reading, and no conversion to or from local time is ever made. WallClock(QDateTime) takes the
+// date and time of day of any QDateTime as they read, whatever its zone (also a local value that
+// daylight saving made invalid); a null QDateTime stays invalid.
+QDateTime WallClock(const QDate& date, const QTime& time = QTime(0, 0));
+QDateTime WallClock(const QDateTime& value);
+// Reads "yyyy-MM-ddTHH:mm:ss" with an optional ".zzz" (a blank instead of the "T" too, and a
+// date alone as its midnight); invalid for anything else.
+QDateTime WallClockFromIsoText(const QString& text);
+
+// Day numbers and wall-clock date-times (no time zone conversion). An invalid QDateTime gives 0;
+// QtFromDateTime rounds to the millisecond and gives a wall-clock value.
 TDateTime DateTimeFromQt(const QDateTime& dateTime);
 QDateTime QtFromDateTime(TDateTime dateTime);
 TDateTime EncodeDate(int year, int month, int day);

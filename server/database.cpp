@@ -1,26 +1,11 @@
 #include "database.h"
 
-#include <QAtomicInt>
-#include <QMutexLocker>
-#include <QSqlQuery>
-#include <QThread>
+#include "platform/errors.h"
+
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <sstream>
-#include <thread>
-
 namespace {
-
-QAtomicInt nextInstance = 0;
-
-QString Trimmed(QString text)
-{
-    text = text.simplified();
-    while (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
 
 bool IsPostgresText(const QString& text)
 {
@@ -92,118 +77,32 @@ QString TDatabaseConfig::Describe() const
         .arg(databaseName);
 }
 
-TDatabase::TDatabase(TDatabaseConfig config)
-    : config_(std::move(config)),
-      prefix_(QStringLiteral("est99000-db%1-").arg(nextInstance.fetchAndAddRelaxed(1)))
-{
-}
+TDatabase::TDatabase(TDatabaseConfig config) : config_(std::move(config)) {}
 
-TDatabase::~TDatabase()
-{
-    QMutexLocker lock(&mutex_);
-    for (const QString& name : names_)
-        QSqlDatabase::removeDatabase(name);
-}
+TDatabase::~TDatabase() = default;
 
-QString TDatabase::ConnectionName() const
+TSqlConnection& TDatabase::Connection()
 {
-    std::ostringstream id;
-    id << std::this_thread::get_id();
-    return prefix_ + QString::fromStdString(id.str());
-}
-
-void TDatabase::Configure(QSqlDatabase& db) const
-{
-    if (config_.dialect == TDialect::SQLite) {
-        db.setDatabaseName(config_.path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(config_.busyTimeoutMs));
-        return;
+    const std::thread::id self = std::this_thread::get_id();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = connections_.find(self);
+        if (it != connections_.end())
+            return *it->second;
     }
-    db.setHostName(config_.host);
-    if (config_.port > 0)
-        db.setPort(config_.port);
-    db.setDatabaseName(config_.databaseName);
-    db.setUserName(config_.user);
-    db.setPassword(config_.password);
-    db.setConnectOptions(config_.options);
-}
-
-void TDatabase::AfterOpen(QSqlDatabase& db) const
-{
-    QStringList statements;
-    if (config_.dialect == TDialect::SQLite)
-        statements << QStringLiteral("PRAGMA foreign_keys = ON") << QStringLiteral("PRAGMA journal_mode = WAL");
-    else
-        statements << QStringLiteral("SET client_min_messages = warning");
-    for (const QString& sql : statements) {
-        QSqlQuery q(db);
-        if (!q.exec(sql))
-            throw Failure(q.lastError());
-    }
-}
-
-QSqlDatabase TDatabase::Connection()
-{
-    const QString name = ConnectionName();
-    QSqlDatabase db = QSqlDatabase::database(name, false);
-    if (!db.isValid()) {
-        db = QSqlDatabase::addDatabase(config_.dialect == TDialect::SQLite ? QStringLiteral("QSQLITE")
-                                                                           : QStringLiteral("QPSQL"),
-                                       name);
-        if (!db.isValid())
-            throw EDatabaseUnavailable(QStringLiteral("Banco de dados indisponível: o driver %1 não está instalado.")
-                                           .arg(db.driverName()));
-        QMutexLocker lock(&mutex_);
-        names_ << name;
-    }
-    if (db.isOpen())
-        return db;
-    Configure(db);
-    if (!db.open()) {
-        const QSqlError error = db.lastError();
-        db.close();
-        throw Failure(error);
-    }
-    try {
-        AfterOpen(db);
-    } catch (...) {
-        db.close();
-        throw;
-    }
-    return db;
+    // Opened outside the lock: a slow database server delays only the thread that waits for it.
+    auto connection = std::make_unique<TSqlConnection>(config_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    return *(connections_[self] = std::move(connection));
 }
 
 void TDatabase::Discard()
 {
-    QSqlDatabase db = QSqlDatabase::database(ConnectionName(), false);
-    if (db.isValid())
-        db.close();
-}
-
-EDatabaseUnavailable TDatabase::Failure(const QSqlError& error)
-{
-    const QString code = error.nativeErrorCode();
-    const QString text = Trimmed(error.databaseText().isEmpty() ? error.driverText() : error.databaseText());
-    const QString lower = text.toLower();
-    if (code == QLatin1String("5") || code == QLatin1String("6") || lower.contains(QLatin1String("database is locked"))) {
-        EDatabaseUnavailable e(QStringLiteral("Banco de dados indisponível: o banco de dados está bloqueado por "
-                                              "outra operação; tente novamente em instantes."));
-        return e;
+    std::unique_ptr<TSqlConnection> dropped;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = connections_.find(std::this_thread::get_id());
+    if (it != connections_.end()) {
+        dropped = std::move(it->second);
+        connections_.erase(it);
     }
-    if (code == QLatin1String("40001") || code == QLatin1String("40P01")) {
-        EDatabaseUnavailable e(QStringLiteral("Banco de dados indisponível: a alteração conflitou com outra "
-                                              "feita ao mesmo tempo; tente novamente."));
-        e.retryable = true;
-        return e;
-    }
-    const bool lost = error.type() == QSqlError::ConnectionError || code.startsWith(QLatin1String("08")) ||
-                      code.startsWith(QLatin1String("57P")) || lower.contains(QLatin1String("connection")) ||
-                      lower.contains(QLatin1String("unable to open")) || lower.contains(QLatin1String("server closed"));
-    if (lost) {
-        EDatabaseUnavailable e(QStringLiteral("Banco de dados indisponível: não foi possível falar com o banco "
-                                              "de dados (%1).").arg(text));
-        e.connectionLost = true;
-        return e;
-    }
-    return EDatabaseUnavailable(QStringLiteral("Banco de dados indisponível: %1.").arg(text));
 }

@@ -1,18 +1,19 @@
 #pragma once
 // The server's database: a SQLite file or a PostgreSQL database, one connection per worker thread
-// (QtSql connections may only be used by the thread that opened them). Connection() returns the
-// calling thread's open connection, opening it on first use; Discard() drops it after a failure so
-// that the next call reconnects. Every failure raises EDatabaseUnavailable with a Portuguese message.
+// (a connection is used by one thread only). Connection() returns the calling thread's open
+// connection, opening it on first use; Discard() drops it after a failure so that the next call
+// reconnects. Every failure raises EDatabaseUnavailable with a Portuguese message.
 
 #include "databaseunavailable.h"
+#include "sqlconnection.h"
 
-#include <QMutex>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
-enum class TDialect { SQLite, PostgreSQL };
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 struct TDatabaseConfig {
     TDialect dialect = TDialect::SQLite;
@@ -37,19 +38,11 @@ public:
     TDialect Dialect() const { return config_.dialect; }
     const TDatabaseConfig& Config() const { return config_; }
 
-    QSqlDatabase Connection();
+    TSqlConnection& Connection();
     void Discard();
 
-    // The message of a failed statement or connection, in the user's words.
-    static EDatabaseUnavailable Failure(const QSqlError& error);
-
 private:
-    QString ConnectionName() const;
-    void Configure(QSqlDatabase& db) const;
-    void AfterOpen(QSqlDatabase& db) const;
-
     TDatabaseConfig config_;
-    QString prefix_;
-    QMutex mutex_;
-    QStringList names_;
+    std::mutex mutex_;
+    std::map<std::thread::id, std::unique_ptr<TSqlConnection>> connections_;
 };

@@ -1,31 +1,33 @@
 #include "dbvalues.h"
 
+#include "platform/sysutils.h"
+
+// Every date-time the server reads or binds passes through here, as a wall-clock value
+// (platform/sysutils.h): no conversion through local time, which would drop or move a value
+// on a day whose midnight daylight saving skips.
+
 QString SqlDateTimeText(const QDateTime& value)
 {
-    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return WallClock(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 QVariant SqlDateTime(const QDateTime& value)
 {
-    return value.isValid() ? QVariant(SqlDateTimeText(value)) : QVariant();
+    const QDateTime wallClock = WallClock(value);
+    return wallClock.isValid() ? QVariant(SqlDateTimeText(wallClock)) : QVariant();
 }
 
 QDateTime DateTimeFromSql(const QVariant& value)
 {
     if (value.isNull())
         return {};
-    if (value.typeId() == QMetaType::QDateTime) {
-        const QDateTime dt = value.toDateTime();
-        return QDateTime(dt.date(), dt.time());   // keep the stored wall-clock reading
-    }
+    if (value.typeId() == QMetaType::QDateTime)
+        return WallClock(value.toDateTime());   // keep the stored wall-clock reading
     if (value.typeId() == QMetaType::QDate)
-        return QDateTime(value.toDate(), QTime(0, 0));
-    QString text = value.toString().trimmed();
-    text.replace(QLatin1Char(' '), QLatin1Char('T'));
-    QDateTime dt = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    if (!dt.isValid())
-        dt = QDateTime(QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-    return dt.isValid() ? QDateTime(dt.date(), dt.time()) : QDateTime();
+        return WallClock(value.toDate());
+    const QString text = value.toString().trimmed();
+    const QDateTime dateTime = WallClockFromIsoText(text.left(19));
+    return dateTime.isValid() ? dateTime : WallClockFromIsoText(text.left(10));
 }
 
 QVariant PacketText(const QVariant& value)

@@ -2,6 +2,10 @@
 // Conversions between the values the server keeps in the database and the packet values.
 // Date-times are stored as wall-clock text "yyyy-MM-dd HH:mm:ss" (a TIMESTAMP column on
 // PostgreSQL), so both databases compare and sort them the same way and no time zone applies.
+// The QDateTime values on both sides are wall-clock values (WallClock, platform/sysutils.h): the
+// server's time zone never changes or drops a stored date.
+
+#include "platform/sysutils.h"
 
 #include <QDateTime>
 #include <QVariant>

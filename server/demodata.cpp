@@ -119,7 +119,7 @@ const char* const Footers[] = {
 
 class TWriter {
 public:
-    explicit TWriter(const QSqlDatabase& db)
+    explicit TWriter(TSqlConnection& db)
         : invoice_(db, QStringLiteral("INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, CDFILIRECE, CDFORNECED, NRNOTAFISC,"
                                       " CDSERIEENTR, DTEMISSAO, VRNOTAFISC, IDSTATUSNFE, NRACESSONFE, DSRODAP)"
                                       " VALUES (:fil, :lanc, :rece, :forn, :num, :serie, :dt, :vr, :st, :chave, :rodape)")),
@@ -152,7 +152,7 @@ public:
         invoice_.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entry)
             .Bind(QStringLiteral(":rece"), branch).Bind(QStringLiteral(":forn"), supplier)
             .Bind(QStringLiteral(":num"), number).Bind(QStringLiteral(":serie"), QStringLiteral("1"))
-            .Bind(QStringLiteral(":dt"), SqlDateTime(QDateTime(day, QTime(0, 0))))
+            .Bind(QStringLiteral(":dt"), SqlDateTime(WallClock(day)))
             .Bind(QStringLiteral(":vr"), value).Bind(QStringLiteral(":st"), QStringLiteral("A"))
             .Bind(QStringLiteral(":chave"), key).Bind(QStringLiteral(":rodape"), footer)
             .Exec();
@@ -174,7 +174,7 @@ public:
         item_.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entry)
             .Bind(QStringLiteral(":item"), item).Bind(QStringLiteral(":prod"), QString::fromUtf8(product.code))
             .Bind(QStringLiteral(":lote"), lot).Bind(QStringLiteral(":qt"), quantity)
-            .Bind(QStringLiteral(":val"), SqlDateTime(QDateTime(validity, QTime(0, 0))))
+            .Bind(QStringLiteral(":val"), SqlDateTime(WallClock(validity)))
             .Bind(QStringLiteral(":ped"), order.isEmpty() ? QVariant() : QVariant(order))
             .Exec();
         for (int i = 0; i < labels.size(); ++i) {
@@ -199,7 +199,7 @@ QString SupplierCode(int i)
     return QString::number(1001 + i);
 }
 
-void WriteMasterData(const QSqlDatabase& db, TRandom& rnd)
+void WriteMasterData(TSqlConnection& db, TRandom& rnd)
 {
     const QList<QStringList> branches = {
         {QStringLiteral("0001"), QStringLiteral("Matriz"), QStringLiteral("São Paulo")},
@@ -233,7 +233,7 @@ void WriteMasterData(const QSqlDatabase& db, TRandom& rnd)
             .Bind(QStringLiteral(":nm"), QString::fromUtf8(p.name)).Exec();
 }
 
-QString SupplierRegistration(const QSqlDatabase& db, const QString& code)
+QString SupplierRegistration(TSqlConnection& db, const QString& code)
 {
     TSqlStatement q(db, QStringLiteral("SELECT NRINSJURFORN FROM FORNECEDOR WHERE CDFORNECED = :cd"));
     q.Bind(QStringLiteral(":cd"), code).Exec();
@@ -251,7 +251,7 @@ QString Order(TRandom& rnd)
 }
 
 // The invoice every demonstration database has, with the label situations the screens show.
-void WriteFixedInvoice(const QSqlDatabase& db, TWriter& w, TRandom& rnd, const QDate& today)
+void WriteFixedInvoice(TSqlConnection& db, TWriter& w, TRandom& rnd, const QDate& today)
 {
     const QString branch = QStringLiteral("0001"), entry = QStringLiteral("0000000001");
     const QDate day = today.addDays(-2);
@@ -298,8 +298,8 @@ QList<TWriter::TLabel> RandomLabels(TRandom& rnd)
 
 bool TDemoData::Fill(TDatabase& database, int scale)
 {
-    QSqlDatabase db = database.Connection();
-    TTransaction t(db, database.Dialect());
+    TSqlConnection& db = database.Connection();
+    TTransaction t(db);
     {
         TSqlStatement count(db, QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL"));
         count.Exec();
@@ -347,8 +347,8 @@ bool TDemoData::Fill(TDatabase& database, int scale)
 void TDemoData::AddInvoice(TDatabase& database, const QString& branch, const QString& entryNumber, int items,
                            int labelsPerItem)
 {
-    QSqlDatabase db = database.Connection();
-    TTransaction t(db, database.Dialect());
+    TSqlConnection& db = database.Connection();
+    TTransaction t(db);
     TRandom rnd(qHash(branch + entryNumber));
     TWriter w(db);
     const QDate day = QDate::currentDate();

@@ -21,10 +21,44 @@ public:
     using Exception::Exception;
 };
 
+// A weight in tenths of a nanogram: ten decimals of a kilogram, the finest the screens show.
+// 128 bits hold the sum of any number of labels of the screens' largest weight.
+using TWeightUnits = __int128;
+constexpr double UnitsPerKilogram = 1e10;
+constexpr double LargestWeight = 1e10;   // ten integer digits, as the screens take them
+
+TWeightUnits WeightUnits(double kilograms)
+{
+    return TWeightUnits(std::roundl(static_cast<long double>(kilograms) * 1e10L));
+}
+
+// The weight as the database keeps it: the double nearest to its ten-decimal value.
+double WeightValue(TWeightUnits units)
+{
+    return double(static_cast<long double>(units) / 1e10L);
+}
+
+// The exact ten-decimal text of a weight, with a decimal comma and no trailing zeros.
+QString WeightText(TWeightUnits units)
+{
+    const bool negative = units < 0;
+    if (negative)
+        units = -units;
+    const TWeightUnits whole = units / TWeightUnits(10000000000LL);
+    QString fraction = QString::number(qint64(units % TWeightUnits(10000000000LL))).rightJustified(10, QLatin1Char('0'));
+    while (fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    QString text = QString::number(qint64(whole));
+    if (!fraction.isEmpty())
+        text += QLatin1Char(',') + fraction;
+    return negative ? QLatin1Char('-') + text : text;
+}
+
 struct TNewLabel {
     QString barcode, branch, entry, item, sequence, product;
     std::optional<double> quantity, total;
     double weight = 0;
+    TWeightUnits units = 0;   // the weight rounded to ten decimals, as stored
 };
 
 struct TOldLabel {
@@ -36,11 +70,6 @@ struct TItemKey {
     QString branch, entry, item;
     bool operator==(const TItemKey&) const = default;
 };
-
-QString Weight(double value)
-{
-    return QString::number(value, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
-}
 
 // Reads the row values of one change by field name.
 class TRowReader {
@@ -107,6 +136,10 @@ void CheckNewLabel(const TNewLabel& n)
                                       "sequência da etiqueta (esperado %2).").arg(n.barcode, expected));
     if (!std::isfinite(n.weight) || n.weight <= 0)
         throw ERefused(QStringLiteral("O peso da %1 deve ser maior que zero.").arg(who));
+    if (n.weight >= LargestWeight)
+        throw ERefused(QStringLiteral("O peso da %1 passa do maior peso aceito (9999999999,9999999999).").arg(who));
+    if (n.units < 1)
+        throw ERefused(QStringLiteral("O peso da %1 é menor que o menor peso aceito (0,0000000001).").arg(who));
     if (n.quantity && (!std::isfinite(*n.quantity) || *n.quantity <= 0))
         throw ERefused(QStringLiteral("A quantidade da %1 deve ser maior que zero.").arg(who));
 }
@@ -158,6 +191,7 @@ TParsedChange Parse(const TChangePacket& packet)
             if (!weight)
                 throw ERefused(QStringLiteral("A nova etiqueta %1 não informa o peso.").arg(barcode));
             n.weight = *weight;
+            n.units = std::isfinite(n.weight) && n.weight > 0 && n.weight < LargestWeight ? WeightUnits(n.weight) : 0;
             CheckNewLabel(n);
             parsed.created << n;
         } else {
@@ -175,6 +209,41 @@ TParsedChange Parse(const TChangePacket& packet)
     return parsed;
 }
 
+// Many labels at once: PostgreSQL takes each column of them as one array parameter, so a change
+// is a few statements whatever its size; SQLite takes a list of parameters, up to 500 rows per
+// statement (its statements cost nothing to prepare).
+constexpr int SqliteRows = 500;
+
+QString Names(const QString& prefix, int first, int count)
+{
+    QStringList names;
+    for (int i = first; i < first + count; ++i)
+        names << QStringLiteral(":%1%2").arg(prefix).arg(i);
+    return names.join(QStringLiteral(", "));
+}
+
+// A PostgreSQL array literal of texts ({"a","b"}), every element quoted.
+QString TextArray(const QStringList& values)
+{
+    QString out = QStringLiteral("{");
+    for (const QString& v : values) {
+        if (out.size() > 1)
+            out += QLatin1Char(',');
+        QString escaped = v;
+        escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        out += QLatin1Char('"') + escaped + QLatin1Char('"');
+    }
+    return out + QLatin1Char('}');
+}
+
+QString NumberArray(const QList<double>& values)
+{
+    QStringList texts;
+    for (double v : values)
+        texts << QString::number(v, 'g', 17);
+    return QLatin1Char('{') + texts.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
 class TApplier {
 public:
     TApplier(TDatabase& database, const TParsedChange& change, const QString& client)
@@ -182,9 +251,13 @@ public:
     {
     }
 
+    // True once a statement that changes rows has been sent: from then on a lost connection may
+    // have left the change applied or not, and the change is not tried again.
+    bool Wrote() const { return wrote_; }
+
     void Run()
     {
-        TTransaction t(db_, dialect_);
+        TTransaction t(db_);
         const QList<TOldLabel> old = LockOldLabels();
         const TItemKey item{old.first().branch, old.first().entry, old.first().item};
         for (const TNewLabel& n : change_.created)
@@ -192,20 +265,18 @@ public:
                 throw ERefused(QStringLiteral("As etiquetas não pertencem todas ao mesmo item da nota fiscal "
                                               "(a nova etiqueta %1 é de outro item).").arg(n.barcode));
         const auto [product, itemQuantity] = ReadItem(item);
-        CheckWeights(old);
         QList<TNewLabel> created = change_.created;
+        BalanceWeights(old, created);
         std::sort(created.begin(), created.end(),
                   [](const TNewLabel& a, const TNewLabel& b) { return a.barcode.toUpper() < b.barcode.toUpper(); });
-        for (const TNewLabel& n : created) {
+        for (const TNewLabel& n : created)
             if (!n.product.isEmpty() && n.product != product)
                 throw ERefused(QStringLiteral("O produto %1 da nova etiqueta %2 difere do produto %3 do item.")
                                    .arg(n.product, n.barcode, product));
-            CheckUnused(n);
-        }
-        for (const TOldLabel& o : old)
-            Inactivate(o);
-        for (const TNewLabel& n : created)
-            Insert(n, product, itemQuantity);
+        CheckUnused(item, created);
+        wrote_ = true;
+        Inactivate(old);
+        Insert(created, product, itemQuantity);
         Audit(item, old);
         t.Commit();
     }
@@ -216,23 +287,54 @@ private:
         return dialect_ == TDialect::PostgreSQL ? QStringLiteral(" FOR UPDATE") : QString();
     }
 
+    bool Postgres() const { return dialect_ == TDialect::PostgreSQL; }
+    int SliceRows(qsizetype total) const { return Postgres() ? int(std::max<qsizetype>(total, 1)) : SqliteRows; }
+
+    // "<expression> IN (the values)" for a slice of values, and its binding.
+    QString InSlice(const QString& expression, int count) const
+    {
+        return Postgres() ? expression + QStringLiteral(" = ANY(CAST(:list AS TEXT[]))")
+                          : expression + QStringLiteral(" IN (%1)").arg(Names(QStringLiteral("v"), 0, count));
+    }
+    void BindSlice(TSqlStatement& q, const QStringList& values, int first, int count) const
+    {
+        if (Postgres()) {
+            q.Bind(QStringLiteral(":list"), TextArray(values.mid(first, count)));
+            return;
+        }
+        for (int i = 0; i < count; ++i)
+            q.Bind(QStringLiteral(":v%1").arg(i), values[first + i]);
+    }
+
     // Reads (and on PostgreSQL locks, in barcode order so that two changes never wait on each
-    // other) every label the change inactivates.
+    // other) every label the change inactivates, a few hundred per statement.
     QList<TOldLabel> LockOldLabels()
     {
         QStringList barcodes = change_.inactivated;
-        std::sort(barcodes.begin(), barcodes.end(),
-                  [](const QString& a, const QString& b) { return a.toUpper() < b.toUpper(); });
-        QList<TOldLabel> old;
-        for (const QString& barcode : barcodes) {
+        for (QString& b : barcodes)
+            b = b.toUpper();
+        std::sort(barcodes.begin(), barcodes.end());
+        QHash<QString, TOldLabel> found;
+        for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
+            const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
             TSqlStatement q(db_, QStringLiteral("SELECT CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD, IDSTATUSETIQ,"
-                                                " CDPRODUTO, NRPEDEXOL, VRPESOETIQ FROM ETIQUETA"
-                                                " WHERE UPPER(CDCODBARRAETIQ) = :cb") + LockSuffix());
-            q.Bind(QStringLiteral(":cb"), barcode.toUpper()).Exec();
-            if (!q.Next())
+                                                " CDPRODUTO, NRPEDEXOL, VRPESOETIQ FROM ETIQUETA WHERE ") +
+                                     InSlice(QStringLiteral("UPPER(CDCODBARRAETIQ)"), count) +
+                                     QStringLiteral(" ORDER BY UPPER(CDCODBARRAETIQ)") + LockSuffix());
+            BindSlice(q, barcodes, first, count);
+            q.Exec();
+            while (q.Next())
+                found.insert(q.Text(0).toUpper(), TOldLabel{q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4).trimmed(),
+                                                            q.Text(5), q.Text(6).trimmed(), q.Double(7)});
+        }
+        QList<TOldLabel> old;
+        QStringList sent = change_.inactivated;
+        std::sort(sent.begin(), sent.end(), [](const QString& a, const QString& b) { return a.toUpper() < b.toUpper(); });
+        for (const QString& barcode : sent) {
+            const auto it = found.constFind(barcode.toUpper());
+            if (it == found.constEnd())
                 throw ERefused(QStringLiteral("A etiqueta %1 não existe.").arg(barcode));
-            TOldLabel o{q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4).trimmed(), q.Text(5),
-                        q.Text(6).trimmed(), q.Value(7).toDouble()};
+            const TOldLabel& o = *it;
             if (o.status == QLatin1String("I"))
                 throw ERefused(QStringLiteral("A etiqueta %1 já está inativa.").arg(barcode));
             if (o.status == QLatin1String("R"))
@@ -258,57 +360,132 @@ private:
         if (!q.Next())
             throw ERefused(QStringLiteral("O item %1 da nota fiscal %2 da filial %3 não existe.")
                                .arg(item.item, item.entry, item.branch));
-        return {q.Text(0), q.Value(1).toDouble()};
+        return {q.Text(0), q.Double(1)};
     }
 
-    void CheckWeights(const QList<TOldLabel>& old) const
+    // The weights compared in tenths of a nanogram (ten decimals of a kilogram, the finest the
+    // screens show), as exact integers: the new labels must weigh what the inactivated ones did.
+    // Where the total is so large that its fifteen significant digits (what the screens compare)
+    // stop short of ten decimals, a difference below the last of those digits is accepted and
+    // given to the heaviest new label, so the stored weights still add up exactly.
+    void BalanceWeights(const QList<TOldLabel>& old, QList<TNewLabel>& created) const
     {
-        double before = 0, after = 0;
+        TWeightUnits before = 0, after = 0;
         for (const TOldLabel& o : old)
-            before += o.weight;
-        for (const TNewLabel& n : change_.created)
-            after += n.weight;
-        if (std::fabs(before - after) > TLabelChange::WeightTolerance(before, after))
+            before += WeightUnits(o.weight);
+        for (const TNewLabel& n : created)
+            after += n.units;
+        const TWeightUnits difference = before - after;
+        if (difference == 0)
+            return;
+        const TWeightUnits largest = std::max(before, after);
+        TWeightUnits shown = 1;   // the unit of the fifteenth significant digit, at least one
+        for (TWeightUnits v = largest; v >= TWeightUnits(1000000000000000); v /= 10)
+            shown *= 10;
+        if ((difference < 0 ? -difference : difference) >= shown)
             throw ERefused(QStringLiteral("O peso das novas etiquetas (%1) difere do peso das etiquetas inativadas (%2).")
-                               .arg(Weight(after), Weight(before)));
+                               .arg(WeightText(after), WeightText(before)));
+        auto heaviest = std::max_element(created.begin(), created.end(),
+                                         [](const TNewLabel& a, const TNewLabel& b) { return a.units < b.units; });
+        heaviest->units += difference;
     }
 
-    void CheckUnused(const TNewLabel& n)
+    // New labels must use neither a barcode in use nor a sequence of their item in use.
+    void CheckUnused(const TItemKey& item, const QList<TNewLabel>& created)
     {
-        TSqlStatement q(db_, QStringLiteral("SELECT CDCODBARRAETIQ FROM ETIQUETA WHERE UPPER(CDCODBARRAETIQ) = :cb"
-                                            " OR (CDFILIAL = :fil AND NRLANCTONF = :lanc AND NRSEQITPROD = :item"
-                                            " AND NRSEQETIQ = :seq)"));
-        q.Bind(QStringLiteral(":cb"), n.barcode.toUpper()).Bind(QStringLiteral(":fil"), n.branch)
-            .Bind(QStringLiteral(":lanc"), n.entry).Bind(QStringLiteral(":item"), n.item)
-            .Bind(QStringLiteral(":seq"), n.sequence).Exec();
-        if (q.Next())
-            throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(n.barcode));
+        QSet<QString> taken;
+        TSqlStatement sequences(db_, QStringLiteral("SELECT NRSEQETIQ FROM ETIQUETA"
+                                                    " WHERE CDFILIAL = :fil AND NRLANCTONF = :lanc AND NRSEQITPROD = :item"));
+        sequences.Bind(QStringLiteral(":fil"), item.branch).Bind(QStringLiteral(":lanc"), item.entry)
+            .Bind(QStringLiteral(":item"), item.item).Exec();
+        QSet<QString> usedSequences;
+        while (sequences.Next())
+            usedSequences.insert(sequences.Text(0));
+        QStringList barcodes;
+        for (const TNewLabel& n : created)
+            barcodes << n.barcode.toUpper();
+        for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
+            const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
+            TSqlStatement q(db_, QStringLiteral("SELECT UPPER(CDCODBARRAETIQ) FROM ETIQUETA WHERE ") +
+                                     InSlice(QStringLiteral("UPPER(CDCODBARRAETIQ)"), count));
+            BindSlice(q, barcodes, first, count);
+            q.Exec();
+            while (q.Next())
+                taken.insert(q.Text(0));
+        }
+        for (const TNewLabel& n : created)
+            if (taken.contains(n.barcode.toUpper()) || usedSequences.contains(n.sequence))
+                throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(n.barcode));
     }
 
-    void Inactivate(const TOldLabel& o)
+    void Inactivate(const QList<TOldLabel>& old)
     {
-        TSqlStatement q(db_, QStringLiteral("UPDATE ETIQUETA SET IDSTATUSETIQ = 'I'"
-                                            " WHERE CDCODBARRAETIQ = :cb AND IDSTATUSETIQ = 'A'"));
-        q.Bind(QStringLiteral(":cb"), o.barcode).Exec();
-        if (q.RowsAffected() != 1)
-            throw ERefused(QStringLiteral("A etiqueta %1 já está inativa.").arg(o.barcode));
+        QStringList barcodes;
+        for (const TOldLabel& o : old)
+            barcodes << o.barcode;
+        for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
+            const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
+            TSqlStatement q(db_, QStringLiteral("UPDATE ETIQUETA SET IDSTATUSETIQ = 'I' WHERE ") +
+                                     InSlice(QStringLiteral("CDCODBARRAETIQ"), count) + QStringLiteral(" AND IDSTATUSETIQ = 'A'"));
+            BindSlice(q, barcodes, first, count);
+            q.Exec();
+            if (q.RowsAffected() != count)
+                throw ERefused(QStringLiteral("A etiqueta %1 já está inativa.").arg(old[first].barcode));
+        }
     }
 
-    void Insert(const TNewLabel& n, const QString& product, double itemQuantity)
+    // The new labels, in bulk. ON CONFLICT guards the unique indexes against a change committed
+    // by another server thread after CheckUnused looked.
+    void Insert(const QList<TNewLabel>& created, const QString& product, double itemQuantity)
     {
-        // ON CONFLICT guards the unique indexes against a change committed by another server
-        // thread after CheckUnused looked.
-        TSqlStatement q(db_, QStringLiteral("INSERT INTO ETIQUETA (CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD,"
-                                            " NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ)"
-                                            " VALUES (:cb, :fil, :lanc, :item, :seq, :prod, :qt, :peso, :total, 'A')"
-                                            " ON CONFLICT DO NOTHING"));
-        q.Bind(QStringLiteral(":cb"), n.barcode).Bind(QStringLiteral(":fil"), n.branch)
-            .Bind(QStringLiteral(":lanc"), n.entry).Bind(QStringLiteral(":item"), n.item)
-            .Bind(QStringLiteral(":seq"), n.sequence).Bind(QStringLiteral(":prod"), product)
-            .Bind(QStringLiteral(":qt"), n.quantity.value_or(1.0)).Bind(QStringLiteral(":peso"), n.weight)
-            .Bind(QStringLiteral(":total"), n.total.value_or(itemQuantity)).Exec();
-        if (q.RowsAffected() != 1)
-            throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(n.barcode));
+        if (Postgres()) {
+            QStringList barcodes, sequences;
+            QList<double> quantities, weights, totals;
+            for (const TNewLabel& n : created) {
+                barcodes << n.barcode;
+                sequences << n.sequence;
+                quantities << n.quantity.value_or(1.0);
+                weights << WeightValue(n.units);
+                totals << n.total.value_or(itemQuantity);
+            }
+            TSqlStatement q(db_, QStringLiteral("INSERT INTO ETIQUETA (CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD,"
+                                                " NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ)"
+                                                " SELECT u.cb, :fil, :lanc, :item, u.seq, :prod, u.qt, u.peso, u.total, 'A'"
+                                                " FROM unnest(CAST(:cbs AS TEXT[]), CAST(:seqs AS TEXT[]), CAST(:qts AS FLOAT8[]),"
+                                                " CAST(:pesos AS FLOAT8[]), CAST(:totals AS FLOAT8[])) AS u(cb, seq, qt, peso, total)"
+                                                " ON CONFLICT DO NOTHING"));
+            const TNewLabel& head = created.first();
+            q.Bind(QStringLiteral(":fil"), head.branch).Bind(QStringLiteral(":lanc"), head.entry)
+                .Bind(QStringLiteral(":item"), head.item).Bind(QStringLiteral(":prod"), product)
+                .Bind(QStringLiteral(":cbs"), TextArray(barcodes)).Bind(QStringLiteral(":seqs"), TextArray(sequences))
+                .Bind(QStringLiteral(":qts"), NumberArray(quantities)).Bind(QStringLiteral(":pesos"), NumberArray(weights))
+                .Bind(QStringLiteral(":totals"), NumberArray(totals)).Exec();
+            if (q.RowsAffected() != created.size())
+                throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(head.barcode));
+            return;
+        }
+        for (int first = 0; first < created.size(); first += SqliteRows) {
+            const int count = int(std::min<qsizetype>(SqliteRows, created.size() - first));
+            QStringList rows;
+            for (int i = 0; i < count; ++i)
+                rows << QStringLiteral("(:cb%1, :fil, :lanc, :item, :seq%1, :prod, :qt%1, :peso%1, :total%1, 'A')").arg(i);
+            TSqlStatement q(db_, QStringLiteral("INSERT INTO ETIQUETA (CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD,"
+                                                " NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ)"
+                                                " VALUES %1 ON CONFLICT DO NOTHING").arg(rows.join(QStringLiteral(", "))));
+            const TNewLabel& head = created[first];
+            q.Bind(QStringLiteral(":fil"), head.branch).Bind(QStringLiteral(":lanc"), head.entry)
+                .Bind(QStringLiteral(":item"), head.item).Bind(QStringLiteral(":prod"), product);
+            for (int i = 0; i < count; ++i) {
+                const TNewLabel& n = created[first + i];
+                q.Bind(QStringLiteral(":cb%1").arg(i), n.barcode).Bind(QStringLiteral(":seq%1").arg(i), n.sequence)
+                    .Bind(QStringLiteral(":qt%1").arg(i), n.quantity.value_or(1.0))
+                    .Bind(QStringLiteral(":peso%1").arg(i), WeightValue(n.units))
+                    .Bind(QStringLiteral(":total%1").arg(i), n.total.value_or(itemQuantity));
+            }
+            q.Exec();
+            if (q.RowsAffected() != count)
+                throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(head.barcode));
+        }
     }
 
     void Audit(const TItemKey& item, const QList<TOldLabel>& old)
@@ -330,32 +507,38 @@ private:
             .Bind(QStringLiteral(":nov"), after.join(QLatin1Char(','))).Exec();
     }
 
-    QSqlDatabase db_;
+    TSqlConnection& db_;
     TDialect dialect_;
     const TParsedChange& change_;
     QString client_;
+    bool wrote_ = false;
 };
 
 } // namespace
-
-double TLabelChange::WeightTolerance(double a, double b)
-{
-    // The client compares weights as it displays them (up to ten decimals, fifteen significant
-    // digits); this tolerance is wider than both roundings.
-    return std::max(1e-6, 1e-12 * std::max(std::fabs(a), std::fabs(b)));
-}
 
 QString TLabelChange::Apply(const TChangePacket& packet, const QString& clientAddress)
 {
     try {
         const TParsedChange parsed = Parse(packet);
+        // One more try, on a new connection when the old one was found dead (the database
+        // server restarted since this thread's last call), as long as nothing was written yet.
         for (int attempt = 0;; ++attempt) {
+            bool wrote = false;
             try {
-                TApplier(database_, parsed, clientAddress).Run();
+                TApplier applier(database_, parsed, clientAddress);
+                try {
+                    applier.Run();
+                } catch (...) {
+                    wrote = applier.Wrote();
+                    throw;
+                }
                 return QString();
             } catch (const EDatabaseUnavailable& e) {
-                if (!e.retryable || attempt > 0)
+                const bool reconnect = e.connectionLost && !wrote;
+                if (attempt > 0 || !(e.retryable || reconnect))
                     throw;
+                if (reconnect)
+                    database_.Discard();
             }
         }
     } catch (const ERefused& e) {

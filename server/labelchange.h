@@ -4,8 +4,11 @@
 // or a split (one label inactivated, one or more new labels); its rows are insertions only, the
 // inactivations carrying the status "I" and the barcode, the new labels the status "A" and their
 // full keys. Apply() returns "" when the change was stored (with its audit row) and
-// "Erro: <motivo>" when it was refused, in which case nothing changed. Database failures raise
-// EDatabaseUnavailable (one serialization failure or deadlock is retried first).
+// "Erro: <motivo>" when it was refused, in which case nothing changed. Weights are compared
+// exactly, in tenths of a nanogram (ten decimals, the finest the screens show), so no sequence
+// of changes creates or loses weight. Database failures raise EDatabaseUnavailable; one
+// serialization failure or deadlock, or a connection found dead before anything was written,
+// is tried once more first.
 
 #include "database.h"
 
@@ -16,9 +19,6 @@ public:
     explicit TLabelChange(TDatabase& database) : database_(database) {}
 
     QString Apply(const TChangePacket& packet, const QString& clientAddress);
-
-    // Largest difference between the inactivated and the new weights that still counts as equal.
-    static double WeightTolerance(double a, double b);
 
 private:
     TDatabase& database_;

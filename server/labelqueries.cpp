@@ -109,9 +109,9 @@ TDataPacket TLabelQueries::Invoices(const TInvoiceFilter& filter)
     for (int i = 0; i < filter.suppliers.size(); ++i)
         q.Bind(QStringLiteral(":forn%1").arg(i), filter.suppliers[i]);
     if (filter.firstDay.isValid())
-        q.Bind(QStringLiteral(":dtini"), SqlDateTimeText(QDateTime(filter.firstDay, QTime(0, 0))));
+        q.Bind(QStringLiteral(":dtini"), SqlDateTimeText(WallClock(filter.firstDay)));
     if (filter.lastDay.isValid())
-        q.Bind(QStringLiteral(":dtfim"), SqlDateTimeText(QDateTime(filter.lastDay.addDays(1), QTime(0, 0))));
+        q.Bind(QStringLiteral(":dtfim"), SqlDateTimeText(WallClock(filter.lastDay.addDays(1))));
     if (!filter.firstNumber.isEmpty())
         q.Bind(QStringLiteral(":numini"), filter.firstNumber);
     if (!filter.lastNumber.isEmpty())

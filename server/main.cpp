@@ -53,6 +53,9 @@ int Serve(const TServerOptions& options)
     settings.port = options.port;
     settings.maxRequestBytes = options.maxRequestBytes;
     settings.threads = options.threads;
+    settings.maxConnections = options.maxConnections;
+    settings.requestTimeoutSeconds = options.requestTimeoutSeconds;
+    settings.keepAliveSeconds = options.keepAliveSeconds;
     if (!options.tokenFile.isEmpty())
         settings.token = ReadToken(options.tokenFile);
 
@@ -63,7 +66,7 @@ int Serve(const TServerOptions& options)
     std::fflush(stdout);
 
     // SIGINT and SIGTERM are blocked in every thread and taken by this one, which stops the
-    // server; the worker threads finish the calls under way.
+    // server: no new connection is accepted, and every one already accepted is answered.
     std::thread signalThread([&server] {
         sigset_t set;
         sigemptyset(&set);

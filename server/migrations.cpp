@@ -118,13 +118,13 @@ QString ForDialect(QString sql, TDialect dialect)
 
 // Serializes schema changes between servers: SQLite already holds the write lock of BEGIN
 // IMMEDIATE; PostgreSQL takes a transaction-scoped advisory lock.
-void LockSchema(const QSqlDatabase& db, TDialect dialect)
+void LockSchema(TSqlConnection& db, TDialect dialect)
 {
     if (dialect == TDialect::PostgreSQL)
         TSqlStatement::Run(db, QStringLiteral("SELECT pg_advisory_xact_lock(99000)"));
 }
 
-int ReadVersion(const QSqlDatabase& db)
+int ReadVersion(TSqlConnection& db)
 {
     TSqlStatement q(db, QStringLiteral("SELECT COALESCE(MAX(version), 0) FROM schema_version"));
     q.Exec();
@@ -151,10 +151,10 @@ int TMigrations::CurrentVersion(TDatabase& database)
 
 int TMigrations::Apply(TDatabase& database)
 {
-    QSqlDatabase db = database.Connection();
+    TSqlConnection& db = database.Connection();
     const TDialect dialect = database.Dialect();
     {
-        TTransaction t(db, dialect);
+        TTransaction t(db);
         LockSchema(db, dialect);
         TSqlStatement::Run(db, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version ("
                                               " version INTEGER NOT NULL PRIMARY KEY,"
@@ -164,7 +164,7 @@ int TMigrations::Apply(TDatabase& database)
     }
     int reached = 0;
     for (const TMigrationStep& step : Steps()) {
-        TTransaction t(db, dialect);
+        TTransaction t(db);
         LockSchema(db, dialect);
         reached = ReadVersion(db);
         if (reached >= step.version)

@@ -81,6 +81,25 @@ QString ShownMethodName(const QString& name)
     return shown.isEmpty() ? QStringLiteral("-") : shown;
 }
 
+// True when a text anywhere in the value (a string, a key, a packet's row) holds a NUL character:
+// no field of the label module can hold one, and the databases would cut the text short there.
+bool HoldsNul(const QJsonValue& value)
+{
+    if (value.isString())
+        return value.toString().contains(QChar(0));
+    if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            if (HoldsNul(v))
+                return true;
+    } else if (value.isObject()) {
+        const QJsonObject o = value.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (it.key().contains(QChar(0)) || HoldsNul(it.value()))
+                return true;
+    }
+    return false;
+}
+
 QJsonObject ByRef(const QList<TVariant>& args)
 {
     QJsonObject byRef;
@@ -217,6 +236,8 @@ TRpcDispatcher::TReply TRpcDispatcher::Handle(const QByteArray& body, const QStr
         QList<TVariant> args;
         const QJsonArray list = params.toArray();
         for (int i = 0; i < list.size(); ++i) {
+            if (HoldsNul(list[i]))
+                throw TRpcError{-32602, QStringLiteral("O %1 contém um caractere nulo, que não é aceito.").arg(ArgName(name, i))};
             try {
                 args << TVariant::FromJson(list[i]);
             } catch (const Exception& e) {

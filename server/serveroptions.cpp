@@ -48,6 +48,12 @@ TServerOptions TServerOptions::Parse(const QStringList& args)
             o.busyTimeoutMs = int(ParseNumber(a, next(), 0, 600000));
         } else if (a == QLatin1String("--threads")) {
             o.threads = int(ParseNumber(a, next(), 1, 256));
+        } else if (a == QLatin1String("--max-connections")) {
+            o.maxConnections = int(ParseNumber(a, next(), 1, 4096));
+        } else if (a == QLatin1String("--request-timeout")) {
+            o.requestTimeoutSeconds = int(ParseNumber(a, next(), 1, 3600));
+        } else if (a == QLatin1String("--keep-alive")) {
+            o.keepAliveSeconds = int(ParseNumber(a, next(), 0, 3600));
         } else {
             throw Exception(QStringLiteral("Opção desconhecida: %1").arg(a));
         }
@@ -67,5 +73,8 @@ QString TServerOptions::Usage()
         "  --init-demo [ESCALA]      preenche dados de demonstração quando o banco está vazio\n"
         "  --max-request-bytes N     tamanho máximo de uma requisição (padrão 8 MiB)\n"
         "  --busy-timeout MS         SQLite: espera por um banco bloqueado (padrão 5000)\n"
-        "  --threads N               requisições atendidas ao mesmo tempo (padrão 8)\n");
+        "  --threads N               requisições atendidas ao mesmo tempo (padrão 8)\n"
+        "  --max-connections N       conexões atendidas ao mesmo tempo (padrão 256)\n"
+        "  --request-timeout S       prazo para chegar uma requisição inteira (padrão 20)\n"
+        "  --keep-alive S            fecha a conexão ociosa após S segundos (padrão 5)\n");
 }

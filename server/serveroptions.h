@@ -16,6 +16,9 @@ struct TServerOptions {
     qint64 maxRequestBytes = 8 * 1024 * 1024;
     int busyTimeoutMs = 5000;              // SQLite: how long a write waits for a locked database
     int threads = 8;                       // worker threads answering requests
+    int maxConnections = 256;              // connections served at once (more wait to be accepted)
+    int requestTimeoutSeconds = 20;        // time for a request's headers and body to arrive
+    int keepAliveSeconds = 5;              // an idle connection is closed after this
     bool showHelp = false;
 
     static constexpr int DefaultPort = 8211;

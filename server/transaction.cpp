@@ -1,28 +1,25 @@
 #include "transaction.h"
 
-#include "sqlstatement.h"
-
-#include <QSqlQuery>
-
-TTransaction::TTransaction(const QSqlDatabase& db, TDialect dialect) : db_(db)
+TTransaction::TTransaction(TSqlConnection& db) : db_(db)
 {
-    TSqlStatement::Run(db_, dialect == TDialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
-                                                        : QStringLiteral("BEGIN"));
+    db_.Run(db_.Dialect() == TDialect::SQLite ? "BEGIN IMMEDIATE" : "BEGIN");
     open_ = true;
 }
 
 TTransaction::~TTransaction()
 {
-    if (open_) {
-        QSqlQuery q(db_);
-        q.exec(QStringLiteral("ROLLBACK"));   // best effort: the connection may already be gone
+    if (!open_)
+        return;
+    try {
+        db_.Run("ROLLBACK");   // best effort: the connection may already be gone
+    } catch (const EDatabaseUnavailable&) {
     }
 }
 
 void TTransaction::Commit()
 {
     open_ = false;
-    TSqlStatement::Run(db_, QStringLiteral("COMMIT"));
+    db_.Run("COMMIT");
 }
 
 void TTransaction::Rollback()
@@ -30,5 +27,5 @@ void TTransaction::Rollback()
     if (!open_)
         return;
     open_ = false;
-    TSqlStatement::Run(db_, QStringLiteral("ROLLBACK"));
+    db_.Run("ROLLBACK");
 }

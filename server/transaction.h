@@ -5,11 +5,11 @@
 // The destructor rolls back a transaction that was not committed. Failures raise
 // EDatabaseUnavailable.
 
-#include "database.h"
+#include "sqlconnection.h"
 
 class TTransaction {
 public:
-    TTransaction(const QSqlDatabase& db, TDialect dialect);
+    explicit TTransaction(TSqlConnection& db);
     ~TTransaction();
     TTransaction(const TTransaction&) = delete;
     TTransaction& operator=(const TTransaction&) = delete;
@@ -18,6 +18,6 @@ public:
     void Rollback();
 
 private:
-    QSqlDatabase db_;
+    TSqlConnection& db_;
     bool open_ = false;
 };

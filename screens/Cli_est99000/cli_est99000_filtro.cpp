@@ -157,8 +157,8 @@ void TfrmConsDesEtiq::sbtVerificarClick(QObject*)
     filter.DtIni = depDtIniEmiss->GetDate();
     filter.DtFinVazia = EmptyString(depDtFinEmiss->Text());
     filter.DtFin = depDtFinEmiss->GetDate();
-    filter.NumIni = edtNumIni->Text();
-    filter.NumFin = edtNumFin->Text();
+    filter.NumIni = iif(EmptyString(edtNumIni->Text()), QString(), Ajusta(edtNumIni->Text(), 10));
+    filter.NumFin = iif(EmptyString(edtNumFin->Text()), QString(), Ajusta(edtNumFin->Text(), 10));
     filter.CodBarras = edtCdBarProd->Text();
     if (CheckTypedBarcode(filter.CodBarras) == TBarcodeCheck::Invalid) {
         edtCdBarProd->setFocus();
@@ -170,6 +170,12 @@ void TfrmConsDesEtiq::sbtVerificarClick(QObject*)
         TControlsPause pause(cdsNotaFiscal);
         TConsDesEtiqServer server(*netConsDesEtiq, progress_);
         server.GetNFEtiqueta(args, *cdsNotaFiscal);
+        // A list went by reference when it was sent (not under "Todos"): what the server left
+        // in it goes back into the list variable.
+        if (!filter.FilialTodos)
+            stListaFili = args[ArgListaFilial].AsString();
+        if (!filter.FornecedorTodos)
+            stListaForn = args[ArgListaFornecedor].AsString();
         cdsNotaFiscal->First();
     }
     sbtVerificar->setEnabled(true);

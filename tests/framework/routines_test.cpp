@@ -18,6 +18,8 @@ TEST(Ajusta, FillsTypedNumbersOnTheLeftWithZerosToTheWidth)
 TEST(Ajusta, NeverCutsALongerNumber)
 {
     EXPECT_EQ(Ajusta(QStringLiteral("123456789012"), 10), QStringLiteral("123456789012"));
+    EXPECT_EQ(Ajusta(QStringLiteral("1234567890"), 10), QStringLiteral("1234567890"));
+    EXPECT_EQ(Ajusta(QStringLiteral(" 12345678901 "), 10), QStringLiteral("12345678901"));
 }
 
 namespace {

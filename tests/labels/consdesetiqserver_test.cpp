@@ -224,7 +224,7 @@ TEST_F(ConsDesEtiqServerTest, InvoiceSearchSendsElevenArgumentsAndLoadsElementZe
     TNfEtiquetaFilter filter;
     filter.FilialTodos = true;
     filter.FornecedorTodos = true;
-    filter.NumFin = "123";
+    filter.NumFin = "0000000123";
     QList<TVariant> args = GetNFEtiquetaArgs(filter);
 
     calls.GetNFEtiqueta(args, notaFiscal);

@@ -52,7 +52,7 @@ TEST(NfEtiquetaArgsTest, ListsGoAsChosenWithABlankFlag)
 TEST(NfEtiquetaArgsTest, OnlyAFinalNumberStartsTheRangeAtZero)
 {
     TNfEtiquetaFilter filter = TodosFilter();
-    filter.NumFin = "123";
+    filter.NumFin = "0000000123";
     const QStringList texts = Texts(GetNFEtiquetaArgs(filter));
     EXPECT_EQ(texts[ArgNumIni], "0000000000");
     EXPECT_EQ(texts[ArgNumFin], "0000000123");
@@ -62,17 +62,17 @@ TEST(NfEtiquetaArgsTest, OnlyAFinalNumberStartsTheRangeAtZero)
 TEST(NfEtiquetaArgsTest, OnlyAnInitialNumberEndsTheRangeAtAllNines)
 {
     TNfEtiquetaFilter filter = TodosFilter();
-    filter.NumIni = " 77 ";
+    filter.NumIni = "0000000077";
     const QStringList texts = Texts(GetNFEtiquetaArgs(filter));
     EXPECT_EQ(texts[ArgNumIni], "0000000077");
     EXPECT_EQ(texts[ArgNumFin], "9999999999");
     EXPECT_EQ(texts[ArgNumerosVazios], "");
 }
 
-TEST(NfEtiquetaArgsTest, BothNumbersAreBroughtToTenDigits)
+TEST(NfEtiquetaArgsTest, BothNumbersTravelInTheFormTheScreenBroughtThemTo)
 {
     TNfEtiquetaFilter filter = TodosFilter();
-    filter.NumIni = "10";
+    filter.NumIni = "0000000010";
     filter.NumFin = "12345678901";
     const QStringList texts = Texts(GetNFEtiquetaArgs(filter));
     EXPECT_EQ(texts[ArgNumIni], "0000000010");

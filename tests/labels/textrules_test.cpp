@@ -38,19 +38,6 @@ TEST(LRPadTest, TrimsBeforeFillingButKeepsBlanksWhenTrimmedLengthEqualsWidth)
     EXPECT_EQ(Pad5("12345"), "12345");
 }
 
-TEST(AjustaNumeroTest, FillsTrimmedNumberToTenDigits)
-{
-    EXPECT_EQ(AjustaNumero("123"), "0000000123");
-    EXPECT_EQ(AjustaNumero(" 45 "), "0000000045");
-    EXPECT_EQ(AjustaNumero("1234567890"), "1234567890");
-}
-
-TEST(AjustaNumeroTest, KeepsALongerNumberAsTyped)
-{
-    EXPECT_EQ(AjustaNumero("12345678901"), "12345678901");
-    EXPECT_EQ(AjustaNumero(" 12345678901"), " 12345678901");
-}
-
 TEST(SequenceNumberingTest, WritesSequencesWithFiveDigitsAndLongerOnesWhole)
 {
     EXPECT_EQ(FormatSequence(1), "00001");

@@ -2,6 +2,8 @@
 
 #include "recordset_fixture.h"
 
+#include "platform/sysutils.h"
+
 namespace {
 
 class Fields : public ::testing::Test {
@@ -101,7 +103,7 @@ TEST_F(Fields, SetValueConvertsByTheFieldsKind)
     text->SetValue(QVariant(2.5));
     EXPECT_EQ(text->AsString(), "2,5");
     date->SetValue(QVariant("08/12/2026 10:30"));
-    EXPECT_EQ(date->AsDateTime(), QDateTime(QDate(2026, 12, 8), QTime(10, 30)));
+    EXPECT_EQ(date->AsDateTime(), WallClock(QDate(2026, 12, 8), QTime(10, 30)));
     EXPECT_EQ(date->AsString(), "08/12/2026 10:30:00");
     EXPECT_EQ(date->AsFloat(), 46364.4375);
     EXPECT_THROW(date->SetAsString("31/02/2026"), EConvertError);

@@ -2,6 +2,8 @@
 
 #include "recordset_fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 class RecordSetAggregates : public ::testing::Test {
@@ -69,6 +71,52 @@ TEST_F(RecordSetAggregates, MaxOfATextFieldGivesTheHighestSequence)
     EXPECT_EQ(maxSeq->AsInteger(), 10);
     Add("0001", "11", 1, 1);  // digits only compare as numbers, whatever their width
     EXPECT_EQ(maxSeq->AsInteger(), 11);
+}
+
+// Digit-only texts compare as numbers and rank below every other text, so the result does not
+// depend on the order of the rows.
+TEST_F(RecordSetAggregates, MaxAndMinOfTextsMixingNumbersAndOtherTextsDoNotDependOnTheRowOrder)
+{
+    QStringList sequences{"2", "10", "1A", "B", "010"};
+    std::sort(sequences.begin(), sequences.end());
+    do {
+        set.EmptyDataSet();
+        for (const QString& s : sequences)
+            Add("0001", s, 1, 1);
+        EXPECT_EQ(maxSeq->AsString(), "B") << sequences.join(',').toStdString();
+    } while (std::next_permutation(sequences.begin(), sequences.end()));
+    auto* lowest = set.AddAggregate("MENOR", "MIN(NRSEQETIQ)");
+    EXPECT_EQ(lowest->AsString(), "2");
+}
+
+TEST_F(RecordSetAggregates, ANewExpressionIsComputedAtTheNextRead)
+{
+    Add("0001", "00001", 2, 1.5);
+    EXPECT_EQ(total->AsFloat(), 3);
+    total->Expression = "SUM(QTETIQPROD)";
+    EXPECT_EQ(total->AsFloat(), 2);
+    maxSeq->Expression = "MIN(VRPESOETIQ)";
+    EXPECT_EQ(maxSeq->Value(), QVariant(1.5));
+}
+
+TEST_F(RecordSetAggregates, WritingOneIsRefusedNamingItAndTheEditGoesOn)
+{
+    Add("0001", "00001", 2, 1.5);
+    for (const bool inserting : {false, true}) {
+        inserting ? set.Append() : set.Edit();
+        try {
+            total->SetAsFloat(1);
+            ADD_FAILURE() << "an aggregate was written";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("QTACUMULADA")) << e.Message().toStdString();
+        }
+        EXPECT_THROW(maxSeq->SetAsString("00009"), EDatabaseError);
+        EXPECT_THROW(total->Clear(), EDatabaseError);
+        set.FieldByName("NRSEQETIQ")->SetAsString("00002");
+        set.Post();
+    }
+    EXPECT_EQ(maxSeq->AsString(), "00002");
+    EXPECT_EQ(set.RecordCount(), 2);
 }
 
 TEST_F(RecordSetAggregates, CoverOnlyTheRowsTheFilterAdmits)

@@ -3,11 +3,15 @@
 #include "recordset_fixture.h"
 
 #include "platform/packet.h"
+#include "platform/sysutils.h"
+#include "support/timezonescope.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <cmath>
+#include <functional>
+#include <limits>
 
 namespace {
 
@@ -51,7 +55,7 @@ TEST_F(RecordSetPackets, LoadingGivesTheRowsAndLeavesUndeclaredColumnsUnreachabl
 {
     EXPECT_EQ(set.RecordCount(), 2);
     EXPECT_EQ(set.FieldByName("VRPESOETIQ")->AsFloat(), 2.5);
-    EXPECT_EQ(set.FieldByName("DTEMISSAO")->AsDateTime(), QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+    EXPECT_EQ(set.FieldByName("DTEMISSAO")->AsDateTime(), WallClock(QDate(2026, 12, 8)));
     EXPECT_EQ(set.FindField("NRPEDEXOL"), nullptr);
     EXPECT_EQ(set.FieldCount(), 4);
     set.SetFilter("NRPEDEXOL = 'P1'");
@@ -78,7 +82,7 @@ TEST_F(RecordSetPackets, DateTimesWithMillisecondsAndDoublesTravelExactly)
     const QJsonObject json = DataPacketToJson(p);
     EXPECT_EQ(json.value("rows").toArray().at(0).toArray().at(0).toString(), "2026-01-02T03:04:05.678");
     const TDataPacket back = DataPacketFromJsonBytes(QJsonDocument(json).toJson());
-    EXPECT_EQ(back.rows.at(0).at(0).toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 678)));
+    EXPECT_EQ(back.rows.at(0).at(0).toDateTime(), WallClock(QDate(2026, 1, 2), QTime(3, 4, 5, 678)));
     EXPECT_EQ(back.rows.at(0).at(1).toDouble(), 0.1 + 0.2);
 }
 
@@ -286,6 +290,85 @@ TEST_F(RecordSetPackets, CancellingUpdatesRestoresTheLoadedRows)
     EXPECT_EQ(set.ChangeCount(), 0);
     EXPECT_EQ(set.Data(), loaded);
     EXPECT_TRUE(set.Locate("VRPESOETIQ", {2.5}));
+}
+
+TEST_F(RecordSetPackets, CancellingUpdatesAfterAPostedRowLeftTheFilterWalksOnFromTheFirstRow)
+{
+    set.SetFilter("VRPESOETIQ > 2");
+    set.SetFiltered(true);
+    SetWeight(1);  // leaves the view with the next row current
+    set.CancelUpdates();
+    EXPECT_EQ(set.RecNo(), 1);
+    set.Next();
+    EXPECT_EQ(set.RecNo(), 2);
+    EXPECT_FALSE(set.Eof());
+}
+
+// JSON cannot write an infinity or a NaN: a packet holding one is refused where it is written,
+// rather than sent with a null in its place.
+TEST_F(RecordSetPackets, ANumberThatIsNotFiniteIsRefusedInDataAndChangePackets)
+{
+    for (const double bad : {std::numeric_limits<double>::infinity(), std::nan("")}) {
+        SetWeight(bad);
+        for (const auto& write : std::initializer_list<std::function<QJsonObject()>>{[&] { return set.Data(); },
+                                                                                       [&] { return set.Delta(); }}) {
+            try {
+                write();
+                ADD_FAILURE() << bad;
+            } catch (const EDatabaseError& e) {
+                EXPECT_TRUE(e.Message().contains("VRPESOETIQ")) << e.Message().toStdString();
+            }
+        }
+    }
+    QJsonObject packet = Json(R"({"fields": [{"name": "VRPESOETIQ", "type": "float"}], "rows": []})");
+    packet.insert("rows", QJsonArray{QJsonArray{std::numeric_limits<double>::infinity()}});
+    EXPECT_THROW(DataPacketFromJson(packet), EDatabaseError);
+}
+
+// An empty text is null whichever way it came: loaded from a packet or written through a field.
+TEST_F(RecordSetPackets, AnEmptyTextLoadsAsNullAsWhenWrittenThroughAField)
+{
+    set.SetData(Json(R"({"fields": [{"name": "CDFILIAL", "type": "string", "width": 4},
+        {"name": "IDCHECK", "type": "fixedString", "width": 1}], "rows": [["", ""], ["0001", "U"]]})"));
+    EXPECT_TRUE(set.FieldByName("CDFILIAL")->IsNull());
+    EXPECT_TRUE(set.FieldByName("IDCHECK")->IsNull());
+    EXPECT_EQ(set.Data().value("rows").toArray().at(0), QJsonArray({QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()}));
+    set.SetFilter("CDFILIAL IS NULL");
+    set.SetFiltered(true);
+    EXPECT_EQ(set.RecordCount(), 1);
+}
+
+// 2018-11-04 00:00 did not exist in America/Sao_Paulo: loaded, shown, filtered, written and sent
+// again, the day stays whole in that zone.
+TEST_F(RecordSetPackets, ADayWhoseMidnightTheLocalZoneSkippedLoadsFiltersAndTravelsIntact)
+{
+    const TTimeZoneScope zone(kSkippedMidnightZone);
+    const char* const packet = R"({"fields": [{"name": "DTEMISSAO", "type": "dateTime"}],
+        "rows": [["2018-11-04T00:00:00"], ["2018-11-03T23:00:00"]]})";
+    set.SetData(Json(packet));
+    TField* day = set.FieldByName("DTEMISSAO");
+    EXPECT_EQ(day->AsString(), "04/11/2018");
+    EXPECT_EQ(day->AsFloat(), EncodeDate(2018, 11, 4));
+    const QJsonArray saved = set.Data().value("rows").toArray();
+    EXPECT_EQ(saved.at(0).toArray().at(3).toString(), "2018-11-04T00:00:00");
+    EXPECT_EQ(saved.at(1).toArray().at(3).toString(), "2018-11-03T23:00:00");
+    set.SetFilter("DTEMISSAO >= '04/11/2018'");
+    set.SetFiltered(true);
+    EXPECT_EQ(set.RecordCount(), 1);
+    set.SetFiltered(false);
+    set.SetIndexFieldNames("DTEMISSAO");
+    EXPECT_EQ(day->AsString(), "03/11/2018 23:00:00");
+    set.Edit();
+    day->SetAsDateTime(QDateTime(QDate(2018, 11, 4), QTime(0, 0)));  // local, and invalid for Qt
+    EXPECT_FALSE(day->IsNull());
+    set.Post();
+    day->DisplayFormat = "dd/mm/yyyy hh:nn";
+    EXPECT_EQ(day->DisplayText(), "04/11/2018 00:00");
+    set.Edit();
+    day->SetAsString("04/11/2018 00:30");
+    set.Post();
+    EXPECT_EQ(set.Delta().value("changes").toArray().at(0).toObject().value("new").toArray().at(3).toString(),
+              "2018-11-04T00:30:00");
 }
 
 TEST_F(RecordSetPackets, TheChangePacketOfAnUntouchedSetIsEmpty)

@@ -8,9 +8,9 @@
 
 namespace {
 
-QJsonObject Result(const TVariant& value)
+QJsonObject Result(const TVariant& value, const QJsonObject& byRef = {})
 {
-    return QJsonObject{{"result", QJsonObject{{"value", value.ToJson()}, {"byRef", QJsonObject()}}}};
+    return QJsonObject{{"result", QJsonObject{{"value", value.ToJson()}, {"byRef", byRef}}}};
 }
 
 QString Key(const QString& cdFilial, const QString& nrLanctoNf)
@@ -52,7 +52,7 @@ QJsonObject TFakeLabelServer::Answer(const QString& method, const QJsonArray& pa
     if (failures_.contains(method))
         return QJsonObject{{"error", QJsonObject{{"code", -32000}, {"message", failures_.value(method)}}}};
     if (method == QLatin1String("GetNFEtiqueta"))
-        return Result(TVariant::FromArray({TVariant::FromPacket(invoices_)}));
+        return Result(TVariant::FromArray({TVariant::FromPacket(invoices_)}), nfByRef_);
     if (method == QLatin1String("GetProduto")) {
         const auto found = items_.value(Key(call.params.value(0).AsString(), call.params.value(1).AsString()),
                                         {DataPacketToJson(TDataPacket()), DataPacketToJson(TDataPacket())});
@@ -65,6 +65,12 @@ QJsonObject TFakeLabelServer::Answer(const QString& method, const QJsonArray& pa
         return Result(TVariant::FromString(reply));
     }
     return QJsonObject{{"error", QJsonObject{{"code", -32601}, {"message", "Método desconhecido"}}}};
+}
+
+void TFakeLabelServer::SetNFEtiquetaByRef(int index, const QString& text)
+{
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    nfByRef_.insert(QString::number(index), TVariant::FromString(text, true).ToJson());
 }
 
 void TFakeLabelServer::SetInvoices(const TDataPacket& invoices)

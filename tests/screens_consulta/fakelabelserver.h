@@ -44,6 +44,8 @@ public:
     // The text setEtiqueta answers; `then` runs (on the server thread) after the reply is chosen,
     // so that a test can change what the next GetProduto returns.
     void SetEtiquetaReply(const QString& reply, std::function<void(TFakeLabelServer&)> then = {});
+    // The text GetNFEtiqueta leaves in its by-reference argument `index` (zero-based).
+    void SetNFEtiquetaByRef(int index, const QString& text);
     // The next calls of this method answer a JSON-RPC error instead.
     void FailMethod(const QString& method, const QString& message);
 
@@ -62,6 +64,7 @@ private:
     QJsonObject invoices_;
     QMap<QString, QPair<QJsonObject, QJsonObject>> items_;
     QString setReply_;
+    QJsonObject nfByRef_;
     std::function<void(TFakeLabelServer&)> afterSet_;
     QMap<QString, QString> failures_;
     QList<TFakeCall> calls_;

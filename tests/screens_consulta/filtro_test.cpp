@@ -153,6 +153,22 @@ TEST_F(Filtro, ListsAndANumberRangeTravelInTheirForms)
     tela->edtNumFin->clear();
     Click(tela->dbgPadrao->viewport());
     EXPECT_EQ(LastSearch().mid(ArgNumIni, 2), (QStringList{"0000000077", "9999999999"}));
+
+    tela->edtNumIni->setFocus();
+    tela->edtNumIni->setText(QStringLiteral(" 12345678901 "));
+    Click(tela->dbgPadrao->viewport());
+    EXPECT_EQ(LastSearch().at(ArgNumIni), QStringLiteral("12345678901"));
+}
+
+TEST_F(Filtro, TheListsTheServerWritesBackReachTheScreensListVariables)
+{
+    stListaForn = QStringLiteral("_1001_");
+    server.SetNFEtiquetaByRef(ArgListaFilial, QStringLiteral("_0001_,_0002_"));
+    server.SetNFEtiquetaByRef(ArgListaFornecedor, QStringLiteral("_1001_,_1002_"));
+    Click(tela->dbgPadrao->viewport());
+    EXPECT_EQ(LastSearch().mid(ArgListaFilial, 3), (QStringList{"_0001_", " ", "_1001_"}));
+    EXPECT_EQ(stListaFili, QStringLiteral("_0001_,_0002_"));
+    EXPECT_EQ(stListaForn, QStringLiteral("_1001_,_1002_"));
 }
 
 TEST_F(Filtro, AFullBarcodeTravelsAndAnyOtherLengthStopsTheSearchInTheBarcodeEdit)

@@ -15,11 +15,24 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
 namespace {
 
 QByteArray ValidCall()
 {
     return RequestBody(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0000000001"))}, 7);
+}
+
+void ExpectStillServingOn(int port)
+{
+    const THttpReply r = HttpPost(port, ValidCall());
+    EXPECT_EQ(r.status, 200);
+    EXPECT_TRUE(r.json.contains(QStringLiteral("result"))) << r.body.toStdString();
 }
 
 int ErrorCode(const THttpReply& r)
@@ -59,12 +72,7 @@ protected:
     }
 
     // After any error the same server still answers a normal call.
-    static void ExpectStillServing(int port)
-    {
-        const THttpReply r = HttpPost(port, ValidCall());
-        EXPECT_EQ(r.status, 200);
-        EXPECT_TRUE(r.json.contains(QStringLiteral("result"))) << r.body.toStdString();
-    }
+    static void ExpectStillServing(int port) { ExpectStillServingOn(port); }
 
     static THttpReply Post(const QByteArray& body) { return HttpPost(server_->Port(), body); }
 
@@ -119,12 +127,16 @@ TEST_F(Conformance, MalformedRequestsAnswerTheirJsonRpcErrorsAndTheServerKeepsSe
          " {\"type\": \"string\", \"value\": \"1\"}]}", -32602},
         {"{\"jsonrpc\": \"2.0\", \"id\": 1, \"method\": \"setEtiqueta\", \"params\": [{\"type\": \"packet\", \"value\":"
          " {\"fields\": [{\"name\": \"X\", \"type\": \"blob\"}], \"changes\": []}}]}", -32602},
+        // A NUL byte would cut the text short in the database: refused before it gets there.
+        {"{\"jsonrpc\": \"2.0\", \"id\": 1, \"method\": \"GetProduto\", \"params\": [{\"type\": \"string\", \"value\":"
+         " \"0001\\u0000' OR '1'='1\"}, {\"type\": \"string\", \"value\": \"0000000001\"}]}", -32602},
     };
     for (const TCase& c : cases) {
         const THttpReply r = Post(QByteArray(c.body));
         EXPECT_EQ(r.status, 200) << c.body;
         EXPECT_EQ(ErrorCode(r), c.code) << c.body << " -> " << r.body.toStdString();
         EXPECT_FALSE(ErrorMessage(r).isEmpty()) << c.body;
+        EXPECT_FALSE(ErrorMessage(r).contains(QLatin1String("SELECT"))) << c.body;
         EXPECT_FALSE(r.json.contains(QStringLiteral("result"))) << c.body;
     }
     ExpectStillServing(server_->Port());
@@ -146,6 +158,45 @@ TEST_F(Conformance, BodyOverTheSizeLimitAnswers413)
                                        {Str(QString(30000, QLatin1Char('x'))), Str(QStringLiteral("1"))});
     const THttpReply r = Post(big);
     EXPECT_EQ(r.status, 413);
+    ExpectStillServing(server_->Port());
+}
+
+// Requests no client of the module sends, each answered at once with its status (the body never
+// read past the limit, however framed), and the server serving on.
+TEST_F(Conformance, AbusiveRequestsAreAnsweredAtOnceWithTheirStatus)
+{
+    const std::string head = "POST /Est99000.rdmConsDesEtiq HTTP/1.1\r\nHost: teste\r\n";
+    std::string chunks;
+    for (int i = 0; i < 40; ++i)
+        chunks += "1000\r\n" + std::string(0x1000, 'x') + "\r\n";
+    const std::string call = ValidCall().toStdString();
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx", call.size());
+    struct TCase {
+        const char* name;
+        std::string request;
+        int status;
+    };
+    const TCase cases[] = {
+        {"corpo em pedaços acima do limite",
+         head + "Content-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n" + chunks, 413},
+        {"tamanho declarado acima do limite, corpo não enviado",
+         head + "Content-Type: application/json\r\nContent-Length: 10000000\r\n\r\n", 413},
+        {"formulário", head + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 3\r\n\r\na=1", 415},
+        {"multipart", head + "Content-Type: multipart/form-data; boundary=xx\r\nContent-Length: 9\r\n\r\n--xx--\r\n\r\n", 415},
+        {"texto", head + "Content-Type: text/plain\r\nContent-Length: 2\r\n\r\n{}", 415},
+        {"comprimido", head + "Content-Type: application/json\r\nContent-Encoding: gzip\r\nContent-Length: 2\r\n\r\n{}", 415},
+        {"chamada válida em pedaços",
+         head + "Content-Type: application/json\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n" + size + "\r\n" +
+             call + "\r\n0\r\n\r\n", 200},
+    };
+    for (const TCase& c : cases) {
+        TRawConnection connection(server_->Port());
+        connection.Send(c.request);
+        const std::string reply = connection.ReadAll();
+        EXPECT_EQ(RawStatus(reply), c.status) << c.name << ": " << reply.substr(0, 300);
+        EXPECT_NE(reply.find("\"jsonrpc\":\"2.0\""), std::string::npos) << c.name;
+    }
     ExpectStillServing(server_->Port());
 }
 
@@ -210,6 +261,82 @@ TEST(ServerProcess, FirstStartCreatesTheDatabaseInTheWorkingDirectoryAndSigtermS
         EXPECT_EQ(q.value(0).toInt(), 3);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("check-created"));
+}
+
+// Connections that trickle their request, send half a body or stay idle are cut off at their
+// deadlines and never stop the one worker from answering everyone else.
+TEST(ServerProcess, SlowAndIdleConnectionsDoNotHoldTheServer)
+{
+    QTemporaryDir dir;
+    TServerProcess server;
+    ASSERT_TRUE(server.Start({QStringLiteral("--database"), dir.filePath(QStringLiteral("est.db")), QStringLiteral("--init-demo"),
+                              QStringLiteral("--threads"), QStringLiteral("1"), QStringLiteral("--max-connections"),
+                              QStringLiteral("6"), QStringLiteral("--request-timeout"), QStringLiteral("2"),
+                              QStringLiteral("--keep-alive"), QStringLiteral("1")}))
+        << server.Error().toStdString();
+    const std::string head = "POST /Est99000.rdmConsDesEtiq HTTP/1.1\r\nHost: teste\r\n";
+    std::vector<std::unique_ptr<TRawConnection>> slow;
+    for (const std::string& start : {head, head, std::string(), head + "Content-Length: 1000\r\n\r\n{\"jsonrpc\""}) {
+        slow.push_back(std::make_unique<TRawConnection>(server.Port()));
+        slow.back()->Send(start);
+    }
+    // One of them keeps trickling a byte at a time, each well within any per-read time-out.
+    std::atomic<bool> trickleCut = false;
+    std::thread trickler([&] {
+        for (int i = 0; i < 60 && !trickleCut; ++i)
+            trickleCut = !slow[0]->Send("X") || slow[0]->ClosedWithin(250);
+    });
+    const THttpReply r = HttpPost(server.Port(), ValidCall());
+    EXPECT_EQ(r.status, 200);
+    EXPECT_TRUE(r.json.contains(QStringLiteral("result")));
+    trickler.join();
+    EXPECT_TRUE(trickleCut);
+    for (size_t i = 1; i < slow.size(); ++i)
+        EXPECT_TRUE(slow[i]->ClosedWithin(15000)) << "conexão " << i;
+
+    // A kept-alive connection left idle is closed after its reply.
+    TRawConnection idle(server.Port());
+    const std::string call = ValidCall().toStdString();
+    idle.Send(head + "Content-Type: application/json\r\nContent-Length: " + std::to_string(call.size()) + "\r\n\r\n" + call);
+    EXPECT_EQ(RawStatus(idle.ReadAll(15)), 200);
+}
+
+// SIGTERM while requests wait behind a busy connection: every one is still answered.
+TEST(ServerProcess, SigtermAnswersEveryRequestAlreadyAccepted)
+{
+    QTemporaryDir dir;
+    TServerProcess server;
+    ASSERT_TRUE(server.Start({QStringLiteral("--database"), dir.filePath(QStringLiteral("est.db")), QStringLiteral("--init-demo"),
+                              QStringLiteral("--threads"), QStringLiteral("1"), QStringLiteral("--max-connections"),
+                              QStringLiteral("1"), QStringLiteral("--request-timeout"), QStringLiteral("3")}))
+        << server.Error().toStdString();
+    TRawConnection busy(server.Port());
+    busy.Send("POST /Est99000.rdmConsDesEtiq HTTP/1.1\r\n");
+    const std::string call = ValidCall().toStdString();
+    std::vector<std::unique_ptr<TRawConnection>> waiting;
+    for (int i = 0; i < 4; ++i) {
+        waiting.push_back(std::make_unique<TRawConnection>(server.Port()));
+        waiting.back()->Send("POST /Est99000.rdmConsDesEtiq HTTP/1.1\r\nHost: teste\r\nContent-Type: application/json\r\n"
+                             "Content-Length: " + std::to_string(call.size()) + "\r\n\r\n" + call);
+    }
+    QThread::msleep(300);   // the requests are on their way before the signal
+    int code = -2;
+    std::thread stopper([&] { code = server.Stop(20000); });
+    for (auto& w : waiting)
+        EXPECT_EQ(RawStatus(w->ReadAll(20)), 200);
+    stopper.join();
+    EXPECT_EQ(code, 0);
+}
+
+TEST(ServerProcess, ASecondServerOnAPortInUseRefusesToStart)
+{
+    QTemporaryDir dir;
+    TServerProcess first, second;
+    ASSERT_TRUE(first.Start({QStringLiteral("--database"), dir.filePath(QStringLiteral("a.db"))})) << first.Error().toStdString();
+    EXPECT_FALSE(second.Start({QStringLiteral("--database"), dir.filePath(QStringLiteral("b.db")), QStringLiteral("--port"),
+                               QString::number(first.Port())}, QString(), 20000));
+    EXPECT_TRUE(second.Error().contains(QStringLiteral("já está em uso"))) << second.Error().toStdString();
+    ExpectStillServingOn(first.Port());
 }
 
 TEST(ServerProcess, BadOptionsStopWithAMessage)

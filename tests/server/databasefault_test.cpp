@@ -13,12 +13,14 @@
 
 namespace {
 
-QByteArray Grouping()
+QByteArray Grouping(int first = 1)
 {
+    // Labels 1+2 or 3+4 of the demo invoice's first item (12.345, 11.87, 13.002, 12.5 kg).
     TNewLabel n;
-    n.sequence = QStringLiteral("00007");
-    n.weight = 12.345 + 11.87;
-    return RequestBody(QStringLiteral("setEtiqueta"), SetEtiquetaParams(GroupingPacket({DemoBarcode(1, 1), DemoBarcode(1, 2)}, n)));
+    n.sequence = first == 1 ? QStringLiteral("00007") : QStringLiteral("00008");
+    n.weight = first == 1 ? 12.345 + 11.87 : 13.002 + 12.5;
+    return RequestBody(QStringLiteral("setEtiqueta"),
+                       SetEtiquetaParams(GroupingPacket({DemoBarcode(1, first), DemoBarcode(1, first + 1)}, n)));
 }
 
 QByteArray Items()
@@ -65,10 +67,13 @@ TEST(DatabaseFault, PostgresqlGoneAnswersUnavailableAndTheServerReconnectsWhenIt
         << server.Error().toStdString();
     ASSERT_TRUE(RpcCall(server.Port(), Items()).contains(QStringLiteral("result")));
 
-    // Restarted between two calls: the read reconnects by itself.
+    // Restarted between two calls: the read, and then a change, reconnect by themselves.
     StopTestCluster();
     ASSERT_TRUE(StartTestCluster());
     EXPECT_TRUE(RpcCall(server.Port(), Items()).contains(QStringLiteral("result")));
+    StopTestCluster();
+    ASSERT_TRUE(StartTestCluster());
+    EXPECT_EQ(ReplyText(RpcCall(server.Port(), Grouping(3))), QString());
 
     StopTestCluster();
     for (const QByteArray& body : {Items(), Grouping()}) {

@@ -22,3 +22,24 @@ THttpReply HttpGet(int port, const std::string& path);
 
 // A JSON-RPC call of one of the three methods; returns the parsed reply object.
 QJsonObject RpcCall(int port, const QByteArray& requestBody);
+
+// A loopback connection written byte for byte, for requests no well-behaved client sends.
+class TRawConnection {
+public:
+    explicit TRawConnection(int port);
+    ~TRawConnection();
+    TRawConnection(const TRawConnection&) = delete;
+    TRawConnection& operator=(const TRawConnection&) = delete;
+
+    bool Send(const std::string& bytes);   // false once the server closed the connection
+    // Everything the server sends until it closes the connection or `seconds` pass.
+    std::string ReadAll(int seconds = 15);
+    // True when the server closed the connection within `ms` milliseconds (what it sent is dropped).
+    bool ClosedWithin(int ms);
+
+private:
+    int sock_ = -1;
+};
+
+// The status code of a raw HTTP reply ("HTTP/1.1 413 ..."), 0 when there is none.
+int RawStatus(const std::string& reply);

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 namespace {
 
 class LabelChange : public DispatcherTest {
@@ -106,17 +110,109 @@ TEST_P(LabelChange, SplitStoresEveryNewLabelWithItsBatchAndInactivatesTheSource)
 
 TEST_P(LabelChange, WeightsThatDifferOnlyByRoundingAreAccepted)
 {
-    // 10.25 kg in three equal labels: the three doubles do not add up to 10.25 exactly.
-    const double third = 10.25 / 3;
-    EXPECT_EQ(Send(SplitPacket(DemoBarcode(1, 5), {New(QStringLiteral("0001"), QStringLiteral("00007"), third, 3),
-                                                    New(QStringLiteral("0001"), QStringLiteral("00008"), third, 3),
-                                                    New(QStringLiteral("0001"), QStringLiteral("00009"), third, 3)})),
+    // 10.25 kg in three labels as typed on the split screen (ten decimals): their doubles do not
+    // add up to 10.25 exactly, their ten-decimal values do.
+    EXPECT_EQ(Send(SplitPacket(DemoBarcode(1, 5), {New(QStringLiteral("0001"), QStringLiteral("00007"), 3.4166666667, 1),
+                                                    New(QStringLiteral("0001"), QStringLiteral("00008"), 3.4166666667, 1),
+                                                    New(QStringLiteral("0001"), QStringLiteral("00009"), 3.4166666666, 1)})),
               QString());
     // A split into one label of the whole weight renumbers the label; also a split.
     EXPECT_EQ(Send(SplitPacket(DemoBarcode(1, 6), {New(QStringLiteral("0001"), QStringLiteral("00010"), 11.125)})), QString());
     // Sequences above 99999 take a sixth digit.
     EXPECT_EQ(Send(SplitPacket(DemoBarcode(4, 1), {New(QStringLiteral("0004"), QStringLiteral("100000"), 5.2)})), QString());
     EXPECT_EQ(Status(DemoBarcode(4, 1)), QStringLiteral("I"));
+
+    // Past 100 t the screens' fifteen digits stop short of ten decimals: a split they accept
+    // is accepted, and the heaviest new label takes the difference so nothing is created.
+    TSqlStatement(db_.database->Connection(), QStringLiteral("UPDATE ETIQUETA SET VRPESOETIQ = 123456.789012346 WHERE CDCODBARRAETIQ = :b"))
+        .Bind(QStringLiteral(":b"), DemoBarcode(1, 1)).Exec();
+    EXPECT_EQ(Send(SplitPacket(DemoBarcode(1, 1), {New(QStringLiteral("0001"), QStringLiteral("00011"), 100000),
+                                                    New(QStringLiteral("0001"), QStringLiteral("00012"), 23456.7890123464)})),
+              QString());
+    EXPECT_EQ(std::llround(WeightAndQuantity(DemoBarcode(1, 11)).first * 1e10) +
+                  std::llround(WeightAndQuantity(DemoBarcode(1, 12)).first * 1e10),
+              1234567890123460LL);
+}
+
+// The item's weight stays the same to the last of ten decimals through any run of changes the
+// screens would send (weights typed with up to ten decimals, the totals compared as shown).
+TEST_P(LabelChange, RandomHonestChangesKeepTheItemsWeightExactly)
+{
+    const auto activeUnits = [this] {
+        QList<std::pair<QString, qint64>> labels;
+        TSqlStatement q(db_.database->Connection(),
+                        QStringLiteral("SELECT CDCODBARRAETIQ, VRPESOETIQ FROM ETIQUETA WHERE CDFILIAL = '0001'"
+                                       " AND NRLANCTONF = '0000000001' AND NRSEQITPROD = '0001' AND IDSTATUSETIQ = 'A'"));
+        q.Exec();
+        while (q.Next())
+            labels << std::pair{q.Text(0), qint64(std::llround(q.Double(1) * 1e10))};
+        return labels;
+    };
+    const auto total = [](const QList<std::pair<QString, qint64>>& labels) {
+        qint64 sum = 0;
+        for (const auto& l : labels)
+            sum += l.second;
+        return sum;
+    };
+    const qint64 start = total(activeUnits());
+    std::mt19937 random(99000);
+    int seq = 7;
+    for (int step = 0; step < 30; ++step) {
+        QList<std::pair<QString, qint64>> labels = activeUnits();
+        std::shuffle(labels.begin(), labels.end(), random);
+        if (labels.size() >= 2 && step % 3 == 2) {
+            // Grouping: the screen adds the weights as doubles.
+            const double sum = double(labels[0].second) / 1e10 + double(labels[1].second) / 1e10;
+            ASSERT_EQ(Send(GroupingPacket({labels[0].first, labels[1].first},
+                                          New(QStringLiteral("0001"), QString::number(seq++).rightJustified(5, QLatin1Char('0')), sum))),
+                      QString()) << step;
+        } else {
+            // Split: batches of typed ten-decimal weights, the last one what is left.
+            const qint64 source = labels[0].second;
+            QList<TNewLabel> created;
+            qint64 left = source;
+            while (left > 0) {
+                const qint64 part = created.size() == 3 ? left : std::min<qint64>(left, 1 + qint64(random() % quint64(source)));
+                created << New(QStringLiteral("0001"), QString::number(seq++).rightJustified(5, QLatin1Char('0')), double(part) / 1e10);
+                left -= part;
+            }
+            ASSERT_EQ(Send(SplitPacket(labels[0].first, created)), QString()) << step;
+        }
+        ASSERT_EQ(total(activeUnits()), start) << step;
+    }
+    // A label nearly as heavy as its source and a crumb beside it create weight: refused.
+    const auto labels = activeUnits();
+    const QString reply = Send(SplitPacket(labels[0].first, {New(QStringLiteral("0001"), QStringLiteral("90000"), double(labels[0].second) / 1e10),
+                                                             New(QStringLiteral("0001"), QStringLiteral("90001"), 0.00000099)}));
+    EXPECT_TRUE(reply.startsWith(QLatin1String("Erro: O peso das novas etiquetas"))) << reply.toStdString();
+    EXPECT_EQ(total(activeUnits()), start);
+}
+
+// A split into more labels than one statement carries: every label stored, in one change.
+TEST_P(LabelChange, ALargeSplitStoresEveryLabel)
+{
+    const int count = 1201;
+    QList<TNewLabel> created;
+    const qint64 units = 123450000000LL;   // 12.345 kg
+    for (int i = 0; i < count; ++i)
+        created << New(QStringLiteral("0001"), QString::number(7 + i).rightJustified(5, QLatin1Char('0')),
+                       double(units / count + (i == 0 ? units % count : 0)) / 1e10);
+    ASSERT_EQ(Send(SplitPacket(DemoBarcode(1, 1), created)), QString());
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM ETIQUETA WHERE CDFILIAL = '0001' AND NRLANCTONF = '0000000001'"
+                                   " AND NRSEQITPROD = '0001' AND IDSTATUSETIQ = 'A'")), 5 + count);
+    EXPECT_EQ(Status(DemoBarcode(1, 1)), QStringLiteral("I"));
+}
+
+// Texts with a NUL byte never reach the database: a bad argument, on both databases.
+TEST_P(LabelChange, TextsWithANulByteAreBadArguments)
+{
+    const QStringList before = Snapshot();
+    const QString nul = QStringLiteral("0001") + QChar(0) + QStringLiteral("' OR '1'='1");
+    EXPECT_TRUE(ReplyText(Call(QStringLiteral("GetProduto"), {Str(nul), Str(QStringLiteral("0000000001"))}))
+                    .startsWith(QLatin1String("<erro -32602: ")));
+    TChangePacket p = GroupingPacket({DemoBarcode(1, 1), DemoBarcode(1, 2) + QChar(0)}, New(QStringLiteral("0001"), QStringLiteral("00007"), 24.215));
+    EXPECT_TRUE(Send(p).startsWith(QLatin1String("<erro -32602: "))) << Send(p).toStdString();
+    EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_P(LabelChange, SendingTheSameGroupingTwiceIsRefusedTheSecondTime)
@@ -158,6 +254,8 @@ TEST_P(LabelChange, EveryRefusedChangeAnswersErroWithItsReasonAndChangesNothing)
          QStringLiteral("já possui pedido (PV-000907)")},
         {"inexistente", [&] { return GroupingPacket({a1, DemoBarcode(1, 99)}, Label("0001", "00007", sum)); },
          QStringLiteral("A etiqueta %1 não existe.").arg(DemoBarcode(1, 99))},
+        {"código com aspas, vírgula e chaves", [&] { return GroupingPacket({a1, QStringLiteral("x\"y,{z}\\w")}, Label("0001", "00007", sum)); },
+         QStringLiteral("A etiqueta x\"y,{z}\\w não existe.")},
         {"itens diferentes", [&] { return GroupingPacket({a1, DemoBarcode(4, 1)}, Label("0001", "00007", 12.345 + 5.2)); },
          QStringLiteral("não pertencem todas ao mesmo item")},
         {"nova de outro item", [&] { return GroupingPacket({a1, a2}, Label("0004", "00005", sum)); },
@@ -199,6 +297,12 @@ TEST_P(LabelChange, EveryRefusedChangeAnswersErroWithItsReasonAndChangesNothing)
          QStringLiteral("aparece mais de uma vez")},
         {"peso zero", [&] { return SplitPacket(a1, {Label("0001", "00007", 12.345), Label("0001", "00008", 0)}); },
          QStringLiteral("deve ser maior que zero")},
+        {"peso abaixo do menor", [&] { return SplitPacket(a1, {Label("0001", "00007", 12.345), Label("0001", "00008", 5e-324)}); },
+         QStringLiteral("menor que o menor peso aceito (0,0000000001)")},
+        {"migalha de peso criada", [&] { return SplitPacket(a1, {Label("0001", "00007", 12.345), Label("0001", "00008", 0.00000099)}); },
+         QStringLiteral("O peso das novas etiquetas (12,34500099) difere do peso das etiquetas inativadas (12,345).")},
+        {"peso acima do maior", [&] { return SplitPacket(a1, {Label("0001", "00007", 1e10)}); },
+         QStringLiteral("passa do maior peso aceito")},
         {"sem código", [&] {
              TChangePacket p = GroupingPacket({a1, a2}, Label("0001", "00007", sum));
              p.changes[0].newRow[10] = QVariant();

@@ -3,8 +3,13 @@
 
 #include "servertestkit.h"
 
+#include "httpcall.h"
+
+#include "labels/recordsets.h"
+#include "platform/clientdataset.h"
 #include "server/rpcdispatcher.h"
 #include "server/sqlstatement.h"
+#include "support/serverprocess.h"
 
 #include <QDate>
 #include <QJsonDocument>
@@ -99,6 +104,52 @@ TEST_P(LabelSearch, DateRangeIsInclusiveAndIgnoredUnderTheDateFlag)
     s.allDates = true;
     s.firstDay = s.lastDay = -1e12;
     EXPECT_EQ(Find(s).size(), Count(QStringLiteral("SELECT COUNT(*) FROM NOTAFISCAL")));
+}
+
+// 2018-11-04 00:00 did not exist in America/Sao_Paulo (daylight saving began at midnight): a
+// server running in that zone still sends the day as stored and finds it by its own date.
+TEST_P(LabelSearch, AServerInAZoneThatSkippedTheMidnightKeepsAndFindsThatDay)
+{
+    TSqlStatement(db_.database->Connection(),
+                  QStringLiteral("UPDATE NOTAFISCAL SET DTEMISSAO = '2018-11-04 00:00:00'"
+                                 " WHERE CDFILIAL = '0001' AND NRLANCTONF = '0000000001'")).Exec();
+    TSqlStatement(db_.database->Connection(),
+                  QStringLiteral("UPDATE ITEMNOTAFISCAL SET DTVALILOTE = '2018-11-04 00:00:00'"
+                                 " WHERE CDFILIAL = '0001' AND NRLANCTONF = '0000000001'")).Exec();
+    TServerProcess server;
+    server.SetEnvironment(QStringLiteral("TZ"), QStringLiteral("America/Sao_Paulo"));
+    ASSERT_TRUE(server.Start({QStringLiteral("--database"), db_.connection})) << server.Error().toStdString();
+
+    TSearch s = All();
+    s.allDates = false;
+    s.firstDay = s.lastDay = DayNumber(QDate(2018, 11, 4));
+    const QJsonObject found = RpcCall(server.Port(), RequestBody(QStringLiteral("GetNFEtiqueta"), s.Params(), 1));
+    const QJsonArray rows = Packet(Value(found), 0).value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 1) << QJsonDocument(found).toJson().toStdString();
+    EXPECT_EQ(rows[0][1].toString(), QStringLiteral("0000000001"));
+    EXPECT_EQ(rows[0][8].toString(), QStringLiteral("2018-11-04T00:00:00"));
+
+    const QJsonObject items = RpcCall(server.Port(), RequestBody(QStringLiteral("GetProduto"),
+                                                                 {Str(QStringLiteral("0001")), Str(QStringLiteral("0000000001"))}, 2));
+    for (const QJsonValue row : Packet(Value(items), 0).value(QStringLiteral("rows")).toArray())
+        EXPECT_EQ(row[10].toString(), QStringLiteral("2018-11-04T00:00:00"));
+
+    // The client, in the same zone, loads the reply whole.
+    TClientDataSet invoices;
+    DefineNotaFiscal(invoices);
+    invoices.SetData(Packet(Value(found), 0));
+    EXPECT_EQ(invoices.FieldByName(QStringLiteral("DTEMISSAO"))->AsString(), QStringLiteral("04/11/2018"));
+}
+
+// A number JSON cannot write (an infinity) is refused by the server, never sent as null.
+TEST_P(LabelSearch, AnInfiniteNumberStoredInTheDatabaseFailsTheCallInsteadOfTravellingAsNull)
+{
+    TSqlStatement(db_.database->Connection(),
+                  QStringLiteral("UPDATE NOTAFISCAL SET VRNOTAFISC = %1 WHERE NRLANCTONF = '0000000001'")
+                      .arg(GetParam() == TDbKind::SQLite ? QStringLiteral("9e999") : QStringLiteral("'Infinity'"))).Exec();
+    const QJsonObject reply = Call(QStringLiteral("GetNFEtiqueta"), All().Params());
+    EXPECT_EQ(reply.value(QStringLiteral("error")).toObject().value(QStringLiteral("code")).toInt(), -32000)
+        << QJsonDocument(reply).toJson().toStdString();
 }
 
 TEST_P(LabelSearch, NumberRangeComparesTenDigitNumbers)

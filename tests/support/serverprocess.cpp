@@ -24,6 +24,15 @@ QString TServerProcess::Executable()
     return dir + QStringLiteral("/est99000-server");
 }
 
+void TServerProcess::SetEnvironment(const QString& name, const QString& value)
+{
+    QProcessEnvironment environment = process_.processEnvironment();
+    if (environment.isEmpty())
+        environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(name, value);
+    process_.setProcessEnvironment(environment);
+}
+
 bool TServerProcess::Start(const QStringList& args, const QString& workingDirectory, int timeoutMs)
 {
     port_ = 0;

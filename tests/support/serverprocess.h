@@ -19,6 +19,8 @@ public:
 
     static QString Executable();
 
+    // A variable of the server's environment (TZ, for instance), set before Start.
+    void SetEnvironment(const QString& name, const QString& value);
     bool Start(const QStringList& args, const QString& workingDirectory = QString(), int timeoutMs = 60000);
     int Stop(int timeoutMs = 15000);   // exit code, -1 when it had to be killed or was not running
     bool Running() const;

@@ -3,6 +3,7 @@
 
 #include "platform/errors.h"
 #include "platform/sysutils.h"
+#include "support/timezonescope.h"
 
 #include <gtest/gtest.h>
 
@@ -179,26 +180,50 @@ TEST(DayNumbers, KnownDatesHaveTheirDayNumbers)
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
     EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
     EXPECT_EQ(DateTimeFromQt(QDateTime(QDate(2026, 12, 8), QTime(18, 0))), 46364.75);
-    EXPECT_EQ(QtFromDateTime(46364.5), QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
+    EXPECT_EQ(QtFromDateTime(46364.5), WallClock(QDate(2026, 12, 8), QTime(12, 0)));
     EXPECT_THROW(EncodeDate(2026, 2, 30), EConvertError);
 }
 
 TEST(DayNumbers, QtDateTimesRoundTripToTheMillisecond)
 {
     const QDateTime times[] = {
-        QDateTime(QDate(2026, 12, 8), QTime(0, 0)),
-        QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59, 999)),
-        QDateTime(QDate(2000, 2, 29), QTime(7, 30, 15, 250)),
-        QDateTime(QDate(1899, 12, 29), QTime(6, 0)),
-        QDateTime(QDate(1800, 1, 1), QTime(12, 0)),
+        WallClock(QDate(2026, 12, 8), QTime(0, 0)),
+        WallClock(QDate(2026, 12, 8), QTime(23, 59, 59, 999)),
+        WallClock(QDate(2000, 2, 29), QTime(7, 30, 15, 250)),
+        WallClock(QDate(1899, 12, 29), QTime(6, 0)),
+        WallClock(QDate(1800, 1, 1), QTime(12, 0)),
     };
     for (const QDateTime& t : times)
         EXPECT_EQ(QtFromDateTime(DateTimeFromQt(t)), t) << t.toString(Qt::ISODateWithMs).toStdString();
     EXPECT_EQ(DateTimeFromQt(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), -1.25);
     // A fraction a hair below midnight rounds into the next day, not to 24:00.
-    EXPECT_EQ(QtFromDateTime(46364.9999999999), QDateTime(QDate(2026, 12, 9), QTime(0, 0)));
-    EXPECT_EQ(QtFromDateTime(-1.9999999999), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+    EXPECT_EQ(QtFromDateTime(46364.9999999999), WallClock(QDate(2026, 12, 9)));
+    EXPECT_EQ(QtFromDateTime(-1.9999999999), WallClock(QDate(1899, 12, 30)));
     EXPECT_FALSE(QtFromDateTime(std::nan("")).isValid());
+}
+
+// Date-times are wall-clock readings: in a zone whose daylight saving skipped midnight (no
+// 2018-11-04 00:00 in America/Sao_Paulo) every routine still has that day and time of day.
+TEST(DayNumbers, AMidnightThatTheLocalZoneSkippedIsStillThere)
+{
+    const TTimeZoneScope zone(kSkippedMidnightZone);
+    ASSERT_FALSE(QDateTime(QDate(2018, 11, 4), QTime(0, 0)).isValid()) << "the zone has no daylight-saving data";
+    const TDateTime day = StrToDate("04/11/2018");
+    EXPECT_EQ(day, EncodeDate(2018, 11, 4));
+    EXPECT_EQ(DateToStr(day), "04/11/2018");
+    EXPECT_EQ(DateTimeToStr(day + 0.5), "04/11/2018 12:00:00");
+    const QDateTime wallClock = QtFromDateTime(day);
+    ASSERT_TRUE(wallClock.isValid());
+    EXPECT_EQ(wallClock.date(), QDate(2018, 11, 4));
+    EXPECT_EQ(wallClock.time(), QTime(0, 0));
+    // A local value of that midnight (invalid for Qt) keeps its reading; so does one inside the gap.
+    EXPECT_EQ(DateTimeFromQt(QDateTime(QDate(2018, 11, 4), QTime(0, 0))), day);
+    EXPECT_EQ(WallClock(QDateTime(QDate(2018, 11, 4), QTime(0, 30))), WallClock(QDate(2018, 11, 4), QTime(0, 30)));
+    EXPECT_EQ(WallClockFromIsoText("2018-11-04T00:00:00"), wallClock);
+    EXPECT_EQ(WallClockFromIsoText("2018-11-04 00:00:00.000"), wallClock);
+    EXPECT_EQ(WallClockFromIsoText("2018-11-04"), wallClock);
+    for (const char* text : {"", "2018-11-04T24:00:00", "2018-11-31", "04/11/2018", "2018-11-04X00:00:00"})
+        EXPECT_FALSE(WallClockFromIsoText(text).isValid()) << text;
 }
 
 TEST(DateTexts, DatesShowAsDayMonthYearAndTheTimeOnlyWhenSet)
