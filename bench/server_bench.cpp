@@ -3,6 +3,15 @@
 // (each client on its own connection and its own item, so every call is a real change), and one
 // split of a label into 45,000 labels.
 // PostgreSQL runs in a throwaway cluster; without its binaries only SQLite is measured.
+//
+// GetProduto is also timed in process (the dispatcher's whole call: request, queries, packets,
+// JSON reply) beside its two SELECTs run alone through the database's C API (sqlite3, libpq),
+// every value of every row read. The last line printed is
+//   getproduto_vs_query=F sqlite_calls_per_s=G pg_calls_per_s=H
+// F on SQLite, where both sides run on the benchmark's thread alone, from CPU time (goal F <= 2;
+// the line before gives it on PostgreSQL, from wall time, as the queries run in the database's
+// process), G and H one client over HTTP on loopback, from wall time. Each time is the lowest per
+// call over the repetitions.
 
 #include "server/appserver.h"
 #include "server/database.h"
@@ -17,6 +26,8 @@
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -24,7 +35,11 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace {
@@ -146,6 +161,136 @@ void GetProduto500(benchmark::State& state, TTarget* t)
     state.SetItemsProcessed(state.iterations());
 }
 
+// GetProduto's two SELECTs, as the label queries run them, for the C API comparators.
+const char* const kItemsSql =
+    "SELECT i.CDFILIAL, i.NRLANCTONF, p.CDPRODUTO, p.CDARVPROD, p.NMPRODUTO, p.SGUNIDADE, i.LOTESUBLOTE, i.QTITEMPROD,"
+    " i.NRSEQITPROD, i.DTVALILOTE, i.NRPEDEXOL FROM ITEMNOTAFISCAL i JOIN PRODUTO p ON p.CDPRODUTO = i.CDPRODUTO"
+    " WHERE i.CDFILIAL = %1 AND i.NRLANCTONF = %2 ORDER BY i.NRSEQITPROD";
+const char* const kLabelsSql =
+    "SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD, NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ,"
+    " IDSTATUSETIQ, CDCODBARRAETIQ, NRPEDEXOL FROM ETIQUETA WHERE CDFILIAL = %1 AND NRLANCTONF = %2"
+    " ORDER BY NRSEQITPROD, LENGTH(NRSEQETIQ), NRSEQETIQ";
+
+std::string Sql(const char* pattern, const char* first, const char* second)
+{
+    return QString::fromLatin1(pattern).arg(QLatin1String(first), QLatin1String(second)).toStdString();
+}
+
+// The whole call in process, as the HTTP endpoint hands it to the dispatcher.
+void GetProduto500InProcess(benchmark::State& state, TTarget* t)
+{
+    const QByteArray body = QByteArray::fromStdString(
+        Body(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0500000000"))}));
+    for (auto _ : state) {
+        const TRpcDispatcher::TReply reply = t->dispatcher->Handle(body, QStringLiteral("127.0.0.1"));
+        if (!reply.body.contains("\"result\"")) {
+            state.SkipWithError("GetProduto falhou");
+            break;
+        }
+        benchmark::DoNotOptimize(reply.body.size());
+    }
+}
+
+// The two SELECTs alone through sqlite3, prepared once, every value read as its column's kind.
+void GetProduto500Sqlite(benchmark::State& state, TTarget* t)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(t->database->Config().path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        state.SkipWithError("sqlite3_open_v2 falhou");
+        return;
+    }
+    sqlite3_stmt* statements[2] = {};
+    const std::string sql[2] = {Sql(kItemsSql, "?1", "?2"), Sql(kLabelsSql, "?1", "?2")};
+    for (int i = 0; i < 2; ++i) {
+        sqlite3_prepare_v2(db, sql[i].c_str(), -1, &statements[i], nullptr);
+        sqlite3_bind_text(statements[i], 1, "0001", -1, SQLITE_STATIC);
+        sqlite3_bind_text(statements[i], 2, "0500000000", -1, SQLITE_STATIC);
+    }
+    for (auto _ : state) {
+        size_t cells = 0;
+        for (sqlite3_stmt* s : statements) {
+            const int columns = sqlite3_column_count(s);
+            while (sqlite3_step(s) == SQLITE_ROW)
+                for (int c = 0; c < columns; ++c) {
+                    switch (sqlite3_column_type(s, c)) {
+                    case SQLITE_FLOAT:
+                    case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_double(s, c)); break;
+                    case SQLITE_NULL: break;
+                    default: benchmark::DoNotOptimize(sqlite3_column_text(s, c)); break;
+                    }
+                    ++cells;
+                }
+            sqlite3_reset(s);
+        }
+        benchmark::DoNotOptimize(cells);
+    }
+    for (sqlite3_stmt* s : statements)
+        sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+// The two SELECTs alone through libpq, prepared once, every value of the text result read.
+void GetProduto500Postgres(benchmark::State& state, const std::string* url)
+{
+    PGconn* conn = PQconnectdb(url->c_str());
+    if (PQstatus(conn) != CONNECTION_OK) {
+        state.SkipWithError(PQerrorMessage(conn));
+        PQfinish(conn);
+        return;
+    }
+    const std::string sql[2] = {Sql(kItemsSql, "$1", "$2"), Sql(kLabelsSql, "$1", "$2")};
+    const char* names[2] = {"itens", "etiquetas"};
+    for (int i = 0; i < 2; ++i)
+        PQclear(PQprepare(conn, names[i], sql[i].c_str(), 2, nullptr));
+    const char* params[2] = {"0001", "0500000000"};
+    for (auto _ : state) {
+        size_t bytes = 0;
+        for (const char* name : names) {
+            PGresult* r = PQexecPrepared(conn, name, 2, params, nullptr, nullptr, 0);
+            if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+                state.SkipWithError(PQresultErrorMessage(r));
+                PQclear(r);
+                break;
+            }
+            const int rows = PQntuples(r), columns = PQnfields(r);
+            for (int row = 0; row < rows; ++row)
+                for (int c = 0; c < columns; ++c)
+                    if (!PQgetisnull(r, row, c))
+                        bytes += std::strlen(PQgetvalue(r, row, c));
+            PQclear(r);
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    PQfinish(conn);
+}
+
+// Keeps, per benchmark, the lowest wall time and CPU time per iteration over its repetitions while
+// printing as usual: the machine is shared, and waiting for a core is not the code's cost.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0 && !r.error_occurred) {
+                const std::string name = r.run_name.function_name;
+                const double t = r.real_accumulated_time / double(r.iterations);
+                const double cpu = r.cpu_accumulated_time / double(r.iterations);
+                if (!seconds.count(name) || t < seconds[name])
+                    seconds[name] = t;
+                if (!cpuSeconds.count(name) || cpu < cpuSeconds[name])
+                    cpuSeconds[name] = cpu;
+            }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double Of(const std::string& name, bool cpu = false) const
+    {
+        const auto& times = cpu ? cpuSeconds : seconds;
+        const auto it = times.find(name);
+        return it == times.end() ? 0.0 : it->second;
+    }
+    std::map<std::string, double> seconds, cpuSeconds;
+};
+
 void Grouping(benchmark::State& state, TTarget* t, int clients, std::vector<QList<TLabel>>* prepared)
 {
     const QString entry = GroupingEntry(clients);
@@ -215,7 +360,6 @@ void LargeSplit(benchmark::State& state, TTarget* t)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
 
     QTemporaryDir dir;
     TPgCluster pg;
@@ -234,10 +378,31 @@ int main(int argc, char** argv)
     }
 
     std::vector<std::unique_ptr<std::vector<QList<TLabel>>>> preparedLabels;
+    const std::string pgUrl = pg.Running() ? pg.Url(QStringLiteral("bench")).toStdString() : std::string();
     for (auto& t : targets) {
-        benchmark::RegisterBenchmark(("GetProduto500Labels/" + t->name).toStdString().c_str(), GetProduto500, t.get())
+        const std::string name = t->name.toStdString();
+        benchmark::RegisterBenchmark(("GetProduto500Labels/" + name).c_str(), GetProduto500, t.get())
             ->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.5)
+            ->Repetitions(5);
+        benchmark::RegisterBenchmark(("GetProduto500InProcess/" + name).c_str(), GetProduto500InProcess, t.get())
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.5)
+            ->Repetitions(5);
+        if (t->database->Dialect() == TDialect::SQLite)
+            benchmark::RegisterBenchmark(("GetProduto500Query/" + name).c_str(), GetProduto500Sqlite, t.get())
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5)
+                ->Repetitions(5);
+        else
+            benchmark::RegisterBenchmark(("GetProduto500Query/" + name).c_str(), GetProduto500Postgres, &pgUrl)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5)
+                ->Repetitions(5);
         for (int clients : ClientCounts) {
             auto labels = std::make_unique<std::vector<QList<TLabel>>>();
             for (int c = 1; c <= clients; ++c)
@@ -254,8 +419,24 @@ int main(int argc, char** argv)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::RunSpecifiedBenchmarks();
+    // Repetitions of the different benchmarks run interleaved, so a burst of load on the shared
+    // machine does not fall on one side of a ratio only.
+    std::vector<char*> args(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.push_back(interleave.data());
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     targets.clear();
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    auto perSecond = [](double t) { return t > 0 ? 1.0 / t : 0.0; };
+    std::fflush(stdout);
+    std::printf("pg_getproduto_vs_query=%.3f\n",
+                ratio(reporter.Of("GetProduto500InProcess/PostgreSQL"), reporter.Of("GetProduto500Query/PostgreSQL")));
+    std::printf("getproduto_vs_query=%.3f sqlite_calls_per_s=%.1f pg_calls_per_s=%.1f\n",
+                ratio(reporter.Of("GetProduto500InProcess/SQLite", true), reporter.Of("GetProduto500Query/SQLite", true)),
+                perSecond(reporter.Of("GetProduto500Labels/SQLite")), perSecond(reporter.Of("GetProduto500Labels/PostgreSQL")));
     return 0;
 }

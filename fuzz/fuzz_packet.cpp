@@ -203,12 +203,28 @@ void CheckTaggedValue(const QJsonValue& json)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = FuzzBytes(data, size);
-    try {
-        (void)DataPacketFromJsonBytes(bytes);
-    } catch (const EDatabaseError&) {
-    }
+    // Reading a data packet from the bytes must give what the general reader gives from Qt's
+    // document: the same packet, or a refusal (the same message when the bytes are a JSON object).
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    QString general = QStringLiteral("-"), fromBytes = QStringLiteral("-");
+    QByteArray generalPacket, bytesPacket;
+    try {
+        bytesPacket = Compact(DataPacketToJson(DataPacketFromJsonBytes(bytes)));
+    } catch (const EDatabaseError& e) {
+        fromBytes = e.Message();
+    }
+    if (error.error == QJsonParseError::NoError && doc.isObject()) {
+        try {
+            generalPacket = Compact(DataPacketToJson(DataPacketFromJson(doc.object())));
+        } catch (const EDatabaseError& e) {
+            general = e.Message();
+        }
+        FUZZ_CHECK(fromBytes == general && bytesPacket == generalPacket,
+                   QStringLiteral("the packet read from bytes differs: %1 / %2").arg(fromBytes, general));
+    } else {
+        FUZZ_CHECK(bytesPacket.isEmpty(), QStringLiteral("bytes that are no JSON object were read as a packet"));
+    }
     if (error.error != QJsonParseError::NoError)
         return 0;
     if (doc.isObject()) {

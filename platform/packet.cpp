@@ -11,8 +11,15 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include <simdjson.h>
+
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -175,6 +182,237 @@ QString ChangeKindName(TChangeKind kind)
     return {};
 }
 
+
+// ----- data packets straight from bytes ---------------------------------------------------------
+//
+// The bytes of a data packet are read with simdjson's on-demand parser, value by value, into the
+// packet's rows, without a document in between. This reader takes on only packets it can decode
+// exactly as the general reader below would (the shape this module's encoder writes: an object of
+// "fields" then "rows", field objects of "name", "type" and "width"); on anything else (a JSON
+// error, a packet that must be refused, another shape) it gives up and the general reader, built
+// on Qt's parser, decodes the bytes or refuses them with its own message. So every packet is
+// accepted or refused exactly as before, with the same message.
+
+namespace fast {
+
+namespace od = simdjson::ondemand;
+
+// The last texts read in one column, kept to share their QString when a later row repeats one
+// (the branch, the entry, the item, the status): a repeated text costs a comparison, not an
+// allocation. A text not among them replaces the oldest.
+struct LastTexts {
+    struct Text {
+        std::string utf8;
+        QString text;
+        QDateTime dateTime;
+        bool valid = false;
+    };
+    static constexpr size_t kKept = 4;
+    Text kept[kKept];
+    size_t oldest = 0;
+
+    const Text& Of(std::string_view utf8, bool dateTime)
+    {
+        for (const Text& t : kept)
+            if (t.valid && t.utf8 == utf8)
+                return t;
+        Text& t = kept[oldest];
+        oldest = (oldest + 1) % kKept;
+        t.utf8.assign(utf8);
+        t.text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        t.dateTime = dateTime ? ParseDateTime(t.text) : QDateTime();
+        t.valid = true;
+        return t;
+    }
+};
+
+// The key and the value of an object member; false on a JSON error.
+template <typename Member>
+bool KeyAndValue(Member& member, std::string_view& key, od::value& value)
+{
+    return !member.unescaped_key().get(key) && !member.value().get(value);
+}
+
+bool Fields(od::value value, QList<TPacketField>& fields)
+{
+    od::array array;
+    if (value.get_array().get(array))
+        return false;
+    for (auto element : array) {
+        od::object o;
+        if (element.get_object().get(o))
+            return false;
+        TPacketField f;
+        bool haveName = false, haveType = false, haveWidth = false;
+        double width = -1;
+        for (auto member : o) {
+            std::string_view key;
+            od::value v;
+            if (!KeyAndValue(member, key, v))
+                return false;
+            std::string_view text;
+            if (key == "name" && !haveName) {
+                if (v.get_string().get(text))
+                    return false;
+                f.name = QString::fromUtf8(text.data(), qsizetype(text.size()));
+                haveName = true;
+            } else if (key == "type" && !haveType) {
+                if (v.get_string().get(text))
+                    return false;
+                if (!ParseFieldType(QString::fromUtf8(text.data(), qsizetype(text.size())), f.type))
+                    return false;
+                haveType = true;
+            } else if (key == "width" && !haveWidth) {
+                od::json_type t;
+                if (v.type().get(t) || t != od::json_type::number || v.get_double().get(width))
+                    return false;
+                haveWidth = true;
+            } else {
+                return false;
+            }
+        }
+        if (f.name.isEmpty() || !haveType)
+            return false;
+        for (const TPacketField& seen : fields)
+            if (seen.name.compare(f.name, Qt::CaseInsensitive) == 0)
+                return false;
+        if (IsTextType(f.type)) {
+            if (!haveWidth || !(width >= 1 && width <= std::numeric_limits<int>::max()) || width != std::floor(width))
+                return false;
+            f.width = static_cast<int>(width);
+        }
+        fields.append(f);
+    }
+    return true;
+}
+
+bool Cell(const TPacketField& field, od::value v, LastTexts& last, QVariant& out)
+{
+    od::json_type t;
+    if (v.type().get(t))
+        return false;
+    if (t == od::json_type::null) {
+        bool isNull = false;
+        if (v.is_null().get(isNull) || !isNull)
+            return false;
+        return true;  // out stays null
+    }
+    switch (field.type) {
+    case TPacketFieldType::String:
+    case TPacketFieldType::FixedString:
+    case TPacketFieldType::DateTime: {
+        std::string_view utf8;
+        if (t != od::json_type::string || v.get_string().get(utf8))
+            return false;
+        const LastTexts::Text& text = last.Of(utf8, field.type == TPacketFieldType::DateTime);
+        if (field.type == TPacketFieldType::DateTime) {
+            if (!text.dateTime.isValid())
+                return false;
+            out = text.dateTime;
+        } else {
+            if (text.text.size() > field.width)
+                return false;
+            out = text.text;
+        }
+        return true;
+    }
+    case TPacketFieldType::Float: {
+        double number = 0;
+        if (t != od::json_type::number)
+            return false;
+        const std::string_view token = v.raw_json_token();
+        if (v.get_double().get(number))
+            return false;
+        if (number == 0) {
+            // A number too small for a double is no JSON to the general reader; a zero is zero,
+            // negative zero included.
+            const std::string_view mantissa = token.substr(0, token.find_first_of("eE"));
+            if (mantissa.find_first_of("123456789") != std::string_view::npos)
+                return false;
+            number = 0;
+        }
+        out = number;
+        return true;
+    }
+    }
+    return false;
+}
+
+bool Rows(od::value value, const QList<TPacketField>& fields, QList<QVariantList>& rows)
+{
+    od::array array;
+    if (value.get_array().get(array))
+        return false;
+    std::vector<LastTexts> last(size_t(fields.size()));
+    for (auto element : array) {
+        od::array cells;
+        if (element.get_array().get(cells))
+            return false;
+        QVariantList row(fields.size());
+        QVariant* out = row.data();
+        qsizetype c = 0;
+        for (auto cell : cells) {
+            od::value v;
+            if (c == fields.size() || cell.get(v) || !Cell(fields.at(c), v, last[size_t(c)], out[c]))
+                return false;
+            ++c;
+        }
+        if (c != fields.size())
+            return false;
+        rows.append(std::move(row));
+    }
+    return true;
+}
+
+// The bytes with the zeroed padding simdjson reads past the end, in a buffer kept per thread.
+simdjson::padded_string_view Padded(const QByteArray& bytes)
+{
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local size_t capacity = 0;
+    const size_t size = size_t(bytes.size());
+    if (capacity < size + simdjson::SIMDJSON_PADDING) {
+        capacity = size + size / 4 + simdjson::SIMDJSON_PADDING;
+        buffer = std::make_unique<char[]>(capacity);
+    }
+    std::memcpy(buffer.get(), bytes.constData(), size);
+    std::memset(buffer.get() + size, 0, simdjson::SIMDJSON_PADDING);
+    return simdjson::padded_string_view(buffer.get(), size, capacity);
+}
+
+bool Decode(const QByteArray& bytes, TDataPacket& packet)
+{
+    thread_local od::parser parser;
+    od::document doc;
+    if (parser.iterate(Padded(bytes)).get(doc))
+        return false;
+    od::object top;
+    if (doc.get_object().get(top))
+        return false;
+    bool haveFields = false, haveRows = false;
+    for (auto member : top) {
+        std::string_view key;
+        od::value v;
+        if (!KeyAndValue(member, key, v))
+            return false;
+        if (key == "fields" && !haveFields) {
+            if (!Fields(v, packet.fields))
+                return false;
+            haveFields = true;
+        } else if (key == "rows" && haveFields && !haveRows) {
+            if (!Rows(v, packet.fields, packet.rows))
+                return false;
+            haveRows = true;
+        } else {
+            return false;
+        }
+    }
+    // Nothing may follow the packet: a location past it would be a further token.
+    const char* after = nullptr;
+    return haveRows && doc.current_location().get(after) != simdjson::SUCCESS;
+}
+
+}  // namespace fast
+
 }  // namespace
 
 QString PacketFieldTypeName(TPacketFieldType type)
@@ -220,6 +458,11 @@ TDataPacket DataPacketFromJson(const QJsonObject& json)
 
 TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
 {
+    {
+        TDataPacket packet;
+        if (fast::Decode(bytes, packet))
+            return packet;
+    }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)

@@ -117,6 +117,80 @@ TEST_F(RecordSetPackets, BadPacketsAreRefusedSayingWhatIsWrongAndTheRowsStay)
     EXPECT_THROW(DataPacketFromJsonBytes("{\"fields\":"), EDatabaseError);
 }
 
+// Reading a packet from bytes gives what the general reader gives from Qt's document: the same
+// rows, or the same refusal with the same message, whatever the bytes hold.
+TEST(PacketBytes, ReadLikeTheGeneralReader)
+{
+    const char* const fields = R"("fields": [{"name": "S", "type": "string", "width": 3}, {"name": "F", "type": "float"},
+                                            {"name": "D", "type": "dateTime"}])";
+    const QString cases[] = {
+        QStringLiteral(R"({%1, "rows": [["ab", 1.5, "2026-01-02T03:04:05"], ["ab", -0, null], ["ab", -0.0, "2026-01-02T03:04:05.006"]]})"),
+        QStringLiteral(R"({%1, "rows": [["\u00e9\"\\", 1e308, null], [null, 123456789012345678901234567890, null], ["", 5e-324, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["x", 9007199254740993, null], ["x", -12, null], ["y", 0.1, null]]})"),
+        QStringLiteral(R"({"rows": [], %1})"),                                   // rows before fields
+        QStringLiteral(R"({%1, "rows": [], "extra": true})"),                   // another member
+        QStringLiteral(R"({%1, "rows": [], "rows": [["a", 1, null]]})"),        // a member twice
+        QStringLiteral(R"({"fie\u006cds": [{"width": 2, "type": "string", "name": "S"}], "rows": [["ab"]]})"),
+        QStringLiteral(R"({"fields": [{"name": "F", "type": "float", "width": "x"}], "rows": [[1]]})"),
+        QStringLiteral(R"({"fields": [{"name": "F", "type": "float", "name": "G"}], "rows": [[1]]})"),
+        QStringLiteral(R"({%1, "rows": [["abcd", 1, null]]})"),                  // too wide
+        QStringLiteral(R"({%1, "rows": [["ab", "1", null]]})"),                  // a text for a number
+        QStringLiteral(R"({%1, "rows": [["ab", 1, "2026-13-02T03:04:05"]]})"),   // no date
+        QStringLiteral(R"({%1, "rows": [["ab", 1]]})"),                          // short row
+        QStringLiteral(R"({%1, "rows": [["ab", 1, null, 4]]})"),                 // long row
+        QStringLiteral(R"({%1, "rows": [["ab", true, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["ab", [1], null]]})"),
+        QStringLiteral(R"({%1, "rows": [["\ud800", 1, null]]})"),                // a lone surrogate
+        QStringLiteral(R"({%1, "rows": [["ab", 1e400, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["ab", 5e-325, null]]})"),              // too small for a double
+        QStringLiteral(R"({%1, "rows": [["ab", -0.000e-400, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["ab", nul, null]]})"),
+        QStringLiteral(R"({%1, "rows": []} x)"),                                  // text after the packet
+        QStringLiteral(R"({%1, "rows": [)"),
+        QStringLiteral(R"({"fields": [{"name": "S", "type": "string", "width": 2}, {"name": "s", "type": "float"}], "rows": []})"),
+        QStringLiteral(R"({"fields": [{"name": "", "type": "float"}], "rows": []})"),
+        QStringLiteral(R"([1, 2])"),
+        QStringLiteral(R"("packet")"),
+        QStringLiteral(""),
+    };
+    for (const QString& c : cases) {
+        const QByteArray bytes = QString(c).replace(QLatin1String("%1"), QLatin1String(fields)).toUtf8();
+        QString general, fromBytes;
+        TDataPacket generalPacket, bytesPacket;
+        try {
+            QJsonParseError error;
+            const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+            if (error.error != QJsonParseError::NoError)
+                general = QStringLiteral("Pacote de dados inválido: o texto não é JSON (%1).").arg(error.errorString());
+            else if (!doc.isObject())
+                general = QStringLiteral("Pacote de dados inválido: o pacote não é um objeto.");
+            else
+                generalPacket = DataPacketFromJson(doc.object());
+        } catch (const EDatabaseError& e) {
+            general = e.Message();
+        }
+        try {
+            bytesPacket = DataPacketFromJsonBytes(bytes);
+        } catch (const EDatabaseError& e) {
+            fromBytes = e.Message();
+        }
+        // The same values of the same kinds, numbers with the same sign bit (-0 is not 0).
+        ASSERT_EQ(bytesPacket.rows.size(), generalPacket.rows.size()) << bytes.constData();
+        EXPECT_EQ(DataPacketToJson(bytesPacket), DataPacketToJson(generalPacket)) << bytes.constData();
+        for (qsizetype r = 0; r < bytesPacket.rows.size(); ++r)
+            for (qsizetype f = 0; f < bytesPacket.fields.size(); ++f) {
+                const QVariant& a = bytesPacket.rows[r][f];
+                const QVariant& b = generalPacket.rows[r][f];
+                EXPECT_EQ(a.typeId(), b.typeId()) << bytes.constData();
+                EXPECT_EQ(a, b) << bytes.constData();
+                if (a.typeId() == QMetaType::Double) {
+                    EXPECT_EQ(std::signbit(a.toDouble()), std::signbit(b.toDouble())) << bytes.constData();
+                }
+            }
+        EXPECT_EQ(fromBytes, general) << bytes.constData();
+    }
+}
+
 TEST_F(RecordSetPackets, TextWidthsThatAreNoWholeNumberOfCharactersAreRefused)
 {
     // Far beyond int (once converted without a range check), just beyond it, fractions, zero.
