@@ -20,6 +20,7 @@
 #include "server/rpcdispatcher.h"
 #include "support/pgcluster.h"
 
+#include "labels/packetlayouts.h"
 #include "platform/packet.h"
 #include "server/labelqueries.h"
 #include "server/sqlstatement.h"
@@ -129,7 +130,7 @@ QList<TLabel> ActiveLabels(TTarget& t, const QString& entry, const QString& item
 std::string GroupingBody(const TLabel& a, const TLabel& b, const QString& entry, const QString& item, int seq, TLabel& created)
 {
     TChangePacket p;
-    p.fields = TLabelQueries::LabelFields().mid(0, 11);
+    p.fields = LabelChangeFields();
     auto inactivation = [](const QString& barcode) {
         QVariantList row;
         for (int i = 0; i < 9; ++i)
@@ -161,19 +162,14 @@ void GetProduto500(benchmark::State& state, TTarget* t)
     state.SetItemsProcessed(state.iterations());
 }
 
-// GetProduto's two SELECTs, as the label queries run them, for the C API comparators.
-const char* const kItemsSql =
-    "SELECT i.CDFILIAL, i.NRLANCTONF, p.CDPRODUTO, p.CDARVPROD, p.NMPRODUTO, p.SGUNIDADE, i.LOTESUBLOTE, i.QTITEMPROD,"
-    " i.NRSEQITPROD, i.DTVALILOTE, i.NRPEDEXOL FROM ITEMNOTAFISCAL i JOIN PRODUTO p ON p.CDPRODUTO = i.CDPRODUTO"
-    " WHERE i.CDFILIAL = %1 AND i.NRLANCTONF = %2 ORDER BY i.NRSEQITPROD";
-const char* const kLabelsSql =
-    "SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD, NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ,"
-    " IDSTATUSETIQ, CDCODBARRAETIQ, NRPEDEXOL FROM ETIQUETA WHERE CDFILIAL = %1 AND NRLANCTONF = %2"
-    " ORDER BY NRSEQITPROD, LENGTH(NRSEQETIQ), NRSEQETIQ";
-
-std::string Sql(const char* pattern, const char* first, const char* second)
+// GetProduto's two SELECTs, as the label queries run them, with the placeholders written as the
+// C API comparators need them.
+std::string Sql(const char* sql, const char* first, const char* second)
 {
-    return QString::fromLatin1(pattern).arg(QLatin1String(first), QLatin1String(second)).toStdString();
+    return QString::fromLatin1(sql)
+        .replace(QLatin1String(":fil"), QLatin1String(first))
+        .replace(QLatin1String(":lanc"), QLatin1String(second))
+        .toStdString();
 }
 
 // The whole call in process, as the HTTP endpoint hands it to the dispatcher.
@@ -200,7 +196,7 @@ void GetProduto500Sqlite(benchmark::State& state, TTarget* t)
         return;
     }
     sqlite3_stmt* statements[2] = {};
-    const std::string sql[2] = {Sql(kItemsSql, "?1", "?2"), Sql(kLabelsSql, "?1", "?2")};
+    const std::string sql[2] = {Sql(TLabelQueries::ItemsSql(), "?1", "?2"), Sql(TLabelQueries::LabelsSql(), "?1", "?2")};
     for (int i = 0; i < 2; ++i) {
         sqlite3_prepare_v2(db, sql[i].c_str(), -1, &statements[i], nullptr);
         sqlite3_bind_text(statements[i], 1, "0001", -1, SQLITE_STATIC);
@@ -238,7 +234,7 @@ void GetProduto500Postgres(benchmark::State& state, const std::string* url)
         PQfinish(conn);
         return;
     }
-    const std::string sql[2] = {Sql(kItemsSql, "$1", "$2"), Sql(kLabelsSql, "$1", "$2")};
+    const std::string sql[2] = {Sql(TLabelQueries::ItemsSql(), "$1", "$2"), Sql(TLabelQueries::LabelsSql(), "$1", "$2")};
     const char* names[2] = {"itens", "etiquetas"};
     for (int i = 0; i < 2; ++i)
         PQclear(PQprepare(conn, names[i], sql[i].c_str(), 2, nullptr));
@@ -327,7 +323,7 @@ void LargeSplit(benchmark::State& state, TTarget* t)
     }
     const qint64 units = qint64(std::llround(source[0].weight * 1e10));
     TChangePacket p;
-    p.fields = TLabelQueries::LabelFields().mid(0, 11);
+    p.fields = LabelChangeFields();
     for (int i = 0; i < LargeSplitLabels; ++i) {
         const qint64 share = units / LargeSplitLabels + (i == 0 ? units % LargeSplitLabels : 0);
         const QString s = QString::number(i + 2).rightJustified(5, QLatin1Char('0'));

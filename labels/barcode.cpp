@@ -15,6 +15,18 @@ QString FormatSequence(int sequence)
     return LRPad(QString::number(sequence), kSequenceDigits, QLatin1Char('0'), true);
 }
 
+bool IsStoredSequence(const QString& text)
+{
+    if (text.size() < kSequenceDigits)
+        return false;
+    for (const QChar c : text)
+        if (!c.isDigit())
+            return false;
+    if (text.size() > kSequenceDigits && text.front() == QLatin1Char('0'))
+        return false;
+    return text.toLongLong() > 0;
+}
+
 QString ComposeBarcode(const QString& prefix, int sequence)
 {
     return prefix + FormatSequence(sequence);

@@ -28,6 +28,11 @@ QString BarcodePrefix(const QString& cdFilial, const QString& nrLanctoNf, const 
 // (a number above 99999 keeps all its digits).
 QString FormatSequence(int sequence);
 
+// True when the text is a sequence number in its stored form: decimal digits only, above zero,
+// at least five digits, zero-filled up to five and never beyond ("00007", "123456"; not "7",
+// "000123456" or "00000").
+bool IsStoredSequence(const QString& text);
+
 // Prefix followed by the formatted sequence.
 QString ComposeBarcode(const QString& prefix, int sequence);
 

@@ -41,7 +41,7 @@ void CheckFits(const TClientDataSet& target, const TDataPacket& packet)
     scratch.LoadPacket(packet);
 }
 
-const QString kErrorMarker = QStringLiteral("Erro: ");
+const QString kErrorMarker = QString::fromLatin1(kSetEtiquetaErrorMarker);
 
 // A reply whose layout is not the method's: the message says that it is the server's answer
 // that is wrong, as the connection's own check of the answer does, and keeps the detail.

@@ -1,69 +1,120 @@
 #include "labels/recordsets.h"
 
+#include "labels/packetlayouts.h"
+
+#include <utility>
+
 namespace {
 
 constexpr bool kHidden = false;
 constexpr bool kShown = true;
 
-TField* Text(TClientDataSet& set, const char* name, int width, const QString& label = QString(),
-             bool visible = kShown)
+// The record-set kind of a packet column's kind.
+TFieldType ToFieldType(TPacketFieldType type)
 {
-    TField* field = set.AddField(QString::fromLatin1(name), TFieldType::String, width);
+    constexpr std::pair<TPacketFieldType, TFieldType> kKinds[] = {
+        {TPacketFieldType::String, TFieldType::String}, {TPacketFieldType::FixedString, TFieldType::FixedString},
+        {TPacketFieldType::Float, TFieldType::Float},   {TPacketFieldType::DateTime, TFieldType::DateTime}};
+    for (const auto& [packetKind, fieldKind] : kKinds)
+        if (packetKind == type)
+            return fieldKind;
+    return TFieldType::String;
+}
+
+// A field of the kind and width its packet column has (labels/packetlayouts.h).
+TField* Column(TClientDataSet& set, const TPacketColumn& column, const QString& label, bool visible)
+{
+    TField* field = set.AddField(QString::fromLatin1(column.name), ToFieldType(column.type), column.width);
     field->DisplayLabel = label;
     field->Visible = visible;
     return field;
 }
 
-TField* FixedText(TClientDataSet& set, const char* name, int width, bool visible)
+const TPacketColumn& ColumnNamed(const char* name)
 {
-    TField* field = set.AddField(QString::fromLatin1(name), TFieldType::FixedString, width);
+    const TPacketColumn* column = FindPacketColumn(name);
+    Q_ASSERT_X(column, "ColumnNamed", name);
+    return *column;
+}
+
+TField* Text(TClientDataSet& set, const char* name, const QString& label = QString(), bool visible = kShown)
+{
+    return Column(set, ColumnNamed(name), label, visible);
+}
+
+// The print mark of the locally built printable-label sets: plain text of the mark's width.
+TField* MarkText(TClientDataSet& set, bool visible)
+{
+    TField* field = set.AddField(QStringLiteral("IDCHECK"), TFieldType::String, ColumnNamed("IDCHECK").width);
     field->Visible = visible;
     return field;
 }
 
-TField* Number(TClientDataSet& set, const char* name, const QString& label, const char* format,
-               bool visible)
+TField* Number(TClientDataSet& set, const char* name, const QString& label, const char* format, bool visible)
 {
-    TField* field = set.AddField(QString::fromLatin1(name), TFieldType::Float);
-    field->DisplayLabel = label;
+    TField* field = Column(set, ColumnNamed(name), label, visible);
     field->DisplayFormat = QString::fromLatin1(format);
-    field->Visible = visible;
     return field;
 }
 
 TField* Date(TClientDataSet& set, const char* name, const QString& label, bool visible)
 {
-    TField* field = set.AddField(QString::fromLatin1(name), TFieldType::DateTime);
-    field->DisplayLabel = label;
-    field->Visible = visible;
-    return field;
+    return Column(set, ColumnNamed(name), label, visible);
 }
 
-// Fields 1 to 12 of a label row, as the label packet carries them, each shown only when it is
-// in `visible`. Fields before `first` or after `last` (1-based) are left out.
+// Columns 1 to 12 of a label row, as the label packet carries them, each shown only when it is
+// in `visible`. Columns before `first` or after `last` (1-based) are left out.
 struct TLabelFieldChoice {
     int first = 1;
-    int last = 11;
+    int last = kLabelChangeColumns;
     QStringList visible;
     const char* weightFormat = "";
 };
 
+QString LabelDisplayLabel(const QString& name)
+{
+    if (name == QLatin1String("QTETIQPROD"))
+        return QStringLiteral("Quantidade");
+    if (name == QLatin1String("VRPESOETIQ"))
+        return QStringLiteral("Peso");
+    if (name == QLatin1String("IDSTATUSETIQ"))
+        return QStringLiteral("Situação");
+    if (name == QLatin1String("CDCODBARRAETIQ"))
+        return QStringLiteral("Código de barras");
+    return QString();
+}
+
 void DefineLabelFields(TClientDataSet& set, const TLabelFieldChoice& choice)
 {
-    const auto shown = [&](const char* name) { return choice.visible.contains(QLatin1String(name)); };
-    const auto wanted = [&](int number) { return number >= choice.first && number <= choice.last; };
-    if (wanted(1)) FixedText(set, "IDCHECK", 1, shown("IDCHECK"));
-    if (wanted(2)) Text(set, "CDFILIAL", 4, {}, shown("CDFILIAL"));
-    if (wanted(3)) Text(set, "NRLANCTONF", 10, {}, shown("NRLANCTONF"));
-    if (wanted(4)) Text(set, "NRSEQITPROD", 4, {}, shown("NRSEQITPROD"));
-    if (wanted(5)) Text(set, "NRSEQETIQ", 20, {}, shown("NRSEQETIQ"));
-    if (wanted(6)) Text(set, "CDPRODUTO", 10, {}, shown("CDPRODUTO"));
-    if (wanted(7)) Number(set, "QTETIQPROD", QStringLiteral("Quantidade"), "", shown("QTETIQPROD"));
-    if (wanted(8)) Number(set, "VRPESOETIQ", QStringLiteral("Peso"), choice.weightFormat, shown("VRPESOETIQ"));
-    if (wanted(9)) Number(set, "QTTOTALPRODETIQ", {}, "", shown("QTTOTALPRODETIQ"));
-    if (wanted(10)) Text(set, "IDSTATUSETIQ", 1, QStringLiteral("Situação"), shown("IDSTATUSETIQ"));
-    if (wanted(11)) Text(set, "CDCODBARRAETIQ", 50, QStringLiteral("Código de barras"), shown("CDCODBARRAETIQ"));
-    if (wanted(12)) Text(set, "NRPEDEXOL", 20, {}, shown("NRPEDEXOL"));
+    const TPacketLayout layout = LabelPacketLayout();
+    for (int number = choice.first; number <= choice.last && number <= int(layout.size()); ++number) {
+        const TPacketColumn& column = layout[size_t(number - 1)];
+        const QString name = QString::fromLatin1(column.name);
+        TField* field = Column(set, column, LabelDisplayLabel(name), choice.visible.contains(name));
+        if (name == QLatin1String("VRPESOETIQ"))
+            field->DisplayFormat = QString::fromLatin1(choice.weightFormat);
+    }
+}
+
+// The fields of a packet-loaded set, in the order listed, each of its packet column's kind and
+// width, with its display label, visibility and format; a packet column not listed is not declared.
+struct TShownColumn {
+    const char* name;
+    QString label;
+    bool visible = kShown;
+    const char* format = "";
+};
+
+void DefinePacketFields(TClientDataSet& set, TPacketLayout layout, const QList<TShownColumn>& shown)
+{
+    for (const TShownColumn& s : shown) {
+        const TPacketColumn* column = nullptr;
+        for (const TPacketColumn& c : layout)
+            if (qstrcmp(c.name, s.name) == 0)
+                column = &c;
+        Q_ASSERT_X(column, "DefinePacketFields", s.name);
+        Column(set, *column, s.label, s.visible)->DisplayFormat = QString::fromLatin1(s.format);
+    }
 }
 
 const char* const kSplitOrder = "NRSEQITPROD;VRPESOETIQ;QTETIQPROD";
@@ -87,43 +138,46 @@ void DefineChangeBuffer(TClientDataSet& set, const char* weightFormat)
 
 void DefineNotaFiscal(TClientDataSet& set)
 {
-    Text(set, "CDFILIAL", 4, QStringLiteral("Filial"), kHidden);
-    Text(set, "NRLANCTONF", 10, QStringLiteral("Número lançamento"), kHidden);
-    Text(set, "CDFILIRECE", 4, QStringLiteral("Filial"));
-    Text(set, "CDINSCESTA", 16, QStringLiteral("Inscrição Estadual"));
-    Text(set, "NRINSJURNF", 20, QStringLiteral("Inscrição"));
-    Text(set, "NMRAZSOCFORN", 40, QStringLiteral("Razão Social"));
-    Text(set, "NRNOTAFISC", 20, QStringLiteral("Número"));
-    Text(set, "CDSERIEENTR", 5, {}, kHidden);
-    Date(set, "DTEMISSAO", QStringLiteral("Data Emissão"), kShown);
-    Number(set, "VRNOTAFISC", QStringLiteral("Valor"), "#####0.00", kShown);
-    Text(set, "IDSTATUSNFE", 1, {}, kHidden);
-    Text(set, "NRACESSONFE", 50, QStringLiteral("Chave de acesso"));
-    Text(set, "IDTPIJURNF", 1, {}, kHidden);
-    Text(set, "DSRODAP", 40, {}, kHidden);
+    DefinePacketFields(set, InvoicePacketLayout(),
+                       {{"CDFILIAL", QStringLiteral("Filial"), kHidden},
+                        {"NRLANCTONF", QStringLiteral("Número lançamento"), kHidden},
+                        {"CDFILIRECE", QStringLiteral("Filial")},
+                        {"CDINSCESTA", QStringLiteral("Inscrição Estadual")},
+                        {"NRINSJURNF", QStringLiteral("Inscrição")},
+                        {"NMRAZSOCFORN", QStringLiteral("Razão Social")},
+                        {"NRNOTAFISC", QStringLiteral("Número")},
+                        {"CDSERIEENTR", {}, kHidden},
+                        {"DTEMISSAO", QStringLiteral("Data Emissão")},
+                        {"VRNOTAFISC", QStringLiteral("Valor"), kShown, "#####0.00"},
+                        {"IDSTATUSNFE", {}, kHidden},
+                        {"NRACESSONFE", QStringLiteral("Chave de acesso")},
+                        {"IDTPIJURNF", {}, kHidden},
+                        {"DSRODAP", {}, kHidden}});
     set.AddIndex(QStringLiteral("cdsNotaFiscalOrdem"), QStringLiteral("CDFILIRECE;NRNOTAFISC;DTEMISSAO"));
     set.SetIndexName(QStringLiteral("cdsNotaFiscalOrdem"));
 }
 
+// The item packet's NRPEDEXOL travels but has no field here.
 void DefineProdEtiq(TClientDataSet& set)
 {
-    FixedText(set, "IDCHECK", 1, kHidden);
-    Text(set, "CDFILIAL", 4, {}, kHidden);
-    Text(set, "NRLANCTONF", 10, {}, kHidden);
-    Text(set, "CDPRODUTO", 10, QStringLiteral("Código Produto"), kHidden);
-    Text(set, "CDARVPROD", 20, QStringLiteral("Código"));
-    Text(set, "NMPRODUTO", 50, QStringLiteral("Produto"));
-    Text(set, "SGUNIDADE", 10, QStringLiteral("UN"));
-    Text(set, "LOTESUBLOTE", 25, QStringLiteral("Lote"));
-    Number(set, "QTITEMPROD", QStringLiteral("Quantidade"), "#####0.000", kShown);
-    Text(set, "NRSEQITPROD", 4, {}, kHidden);
-    Date(set, "DTVALILOTE", QStringLiteral("Validade"), kShown);
+    DefinePacketFields(set, ItemPacketLayout(),
+                       {{"IDCHECK", {}, kHidden},
+                        {"CDFILIAL", {}, kHidden},
+                        {"NRLANCTONF", {}, kHidden},
+                        {"CDPRODUTO", QStringLiteral("Código Produto"), kHidden},
+                        {"CDARVPROD", QStringLiteral("Código")},
+                        {"NMPRODUTO", QStringLiteral("Produto")},
+                        {"SGUNIDADE", QStringLiteral("UN")},
+                        {"LOTESUBLOTE", QStringLiteral("Lote")},
+                        {"QTITEMPROD", QStringLiteral("Quantidade"), kShown, "#####0.000"},
+                        {"NRSEQITPROD", {}, kHidden},
+                        {"DTVALILOTE", QStringLiteral("Validade")}});
 }
 
 void DefineEtiquetaConsulta(TClientDataSet& set)
 {
     TLabelFieldChoice choice;
-    choice.last = 12;
+    choice.last = int(LabelPacketLayout().size());
     choice.visible = {QStringLiteral("VRPESOETIQ"), QStringLiteral("IDSTATUSETIQ"),
                       QStringLiteral("CDCODBARRAETIQ"), QStringLiteral("NRPEDEXOL")};
     choice.weightFormat = "#####0.000#######";
@@ -160,35 +214,35 @@ void DefineEtiquetaDesmembra(TClientDataSet& set)
 
 void DefineRelEtiquetas(TClientDataSet& set)
 {
-    Text(set, "IDCHECK", 1, {}, kHidden);
-    Text(set, "NMPRODUTO", 50, QStringLiteral("Nome"), kHidden);
-    Text(set, "LOTESUBLOTE", 25, QStringLiteral("Lote/Sub-Lote"), kHidden);
-    Text(set, "NRSEQITPROD", 4, {}, kHidden);
+    MarkText(set, kHidden);
+    Text(set, "NMPRODUTO", QStringLiteral("Nome"), kHidden);
+    Text(set, "LOTESUBLOTE", QStringLiteral("Lote/Sub-Lote"), kHidden);
+    Text(set, "NRSEQITPROD", {}, kHidden);
     Date(set, "DTVALILOTE", {}, kHidden);
-    Text(set, "SGUNIDADE", 10, QStringLiteral("UN"), kHidden);
-    Text(set, "NRNOTAFISC", 20, QStringLiteral("Nº da NF"), kHidden);
-    Text(set, "CDSERIEENTR", 5, QStringLiteral("Série"), kHidden);
+    Text(set, "SGUNIDADE", QStringLiteral("UN"), kHidden);
+    Text(set, "NRNOTAFISC", QStringLiteral("Nº da NF"), kHidden);
+    Text(set, "CDSERIEENTR", QStringLiteral("Série"), kHidden);
     Number(set, "VRPESOETIQ", QStringLiteral("Peso"), "#####0.000", kShown);
     Number(set, "QTETIQPROD", QStringLiteral("Quantidade"), "", kHidden);
-    Text(set, "CDCODBARRAETIQ", 50, QStringLiteral("Código de barras"));
-    Text(set, "CDARVPROD", 20, QStringLiteral("Código"));
+    Text(set, "CDCODBARRAETIQ", QStringLiteral("Código de barras"));
+    Text(set, "CDARVPROD", QStringLiteral("Código"));
     set.AddIndex(QStringLiteral("cdsRelEtiquetasIndex1"), QStringLiteral("IDCHECK;VRPESOETIQ"));
     set.SetIndexName(QStringLiteral("cdsRelEtiquetasIndex1"));
 }
 
 void DefineRelEtiquetasImpressao(TClientDataSet& set)
 {
-    Text(set, "IDCHECK", 1);
-    Text(set, "NMPRODUTO", 50, QStringLiteral("Nome"));
-    Text(set, "LOTESUBLOTE", 25, QStringLiteral("Lote/Sub-Lote"));
+    MarkText(set, kShown);
+    Text(set, "NMPRODUTO", QStringLiteral("Nome"));
+    Text(set, "LOTESUBLOTE", QStringLiteral("Lote/Sub-Lote"));
     Date(set, "DTVALILOTE", {}, kShown);
-    Text(set, "SGUNIDADE", 10, QStringLiteral("UN"));
-    Text(set, "NRNOTAFISC", 20, QStringLiteral("Nº da NF"));
-    Text(set, "CDSERIEENTR", 5, QStringLiteral("Série"));
+    Text(set, "SGUNIDADE", QStringLiteral("UN"));
+    Text(set, "NRNOTAFISC", QStringLiteral("Nº da NF"));
+    Text(set, "CDSERIEENTR", QStringLiteral("Série"));
     Number(set, "VRPESOETIQ", QStringLiteral("Peso"), "", kShown);
     Number(set, "QTETIQPROD", QStringLiteral("Quantidade"), "", kShown);
-    Text(set, "CDCODBARRAETIQ", 50, QStringLiteral("Código de barras"));
-    Text(set, "CDARVPROD", 20, QStringLiteral("Código"));
+    Text(set, "CDCODBARRAETIQ", QStringLiteral("Código de barras"));
+    Text(set, "CDARVPROD", QStringLiteral("Código"));
     set.AddIndex(QStringLiteral("DEFAULT_ORDER"), QString());
     set.AddIndex(QStringLiteral("CHANGEINDEX"), QString());
     set.AddIndex(QStringLiteral("cdsRelEtiquetasORDER"), QStringLiteral("CDCODBARRAETIQ"));

@@ -5,6 +5,10 @@
 
 #include "platform/errors.h"
 
+// The marker of a refused change in a setEtiqueta reply (exact letter case), followed by the
+// reason; the server writes it, the screens look for it.
+inline constexpr const char* kSetEtiquetaErrorMarker = "Erro: ";
+
 class ESetEtiquetaError : public Exception {
 public:
     using Exception::Exception;

@@ -5,6 +5,10 @@
 #include "sqlstatement.h"
 #include "transaction.h"
 
+#include "labels/barcode.h"
+#include "labels/labelcodes.h"
+#include "labels/setetiquetaerror.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
@@ -102,20 +106,6 @@ private:
     QHash<QString, int> index_;
 };
 
-// A label sequence as the client numbers it: decimal, at least five digits, filled with leading
-// zeros up to five digits and never beyond.
-bool ValidSequence(const QString& s)
-{
-    if (s.size() < 5)
-        return false;
-    for (const QChar c : s)
-        if (!c.isDigit())
-            return false;
-    if (s.size() > 5 && s.front() == QLatin1Char('0'))
-        return false;
-    return s.toLongLong() > 0;
-}
-
 void CheckNewLabel(const TNewLabel& n)
 {
     const QString who = n.barcode.isEmpty() ? QStringLiteral("nova etiqueta") : QStringLiteral("nova etiqueta %1").arg(n.barcode);
@@ -127,10 +117,10 @@ void CheckNewLabel(const TNewLabel& n)
     for (const auto& [field, value] : required)
         if (value.isEmpty())
             throw ERefused(QStringLiteral("A %1 não informa o campo %2.").arg(who, field));
-    if (!ValidSequence(n.sequence))
+    if (!IsStoredSequence(n.sequence))
         throw ERefused(QStringLiteral("A sequência \"%1\" da %2 não é um número de cinco dígitos com zeros à esquerda.")
                            .arg(n.sequence, who));
-    const QString expected = n.branch + n.entry + n.item + n.sequence;
+    const QString expected = BarcodePrefix(n.branch, n.entry, n.item) + n.sequence;
     if (n.barcode.compare(expected, Qt::CaseInsensitive) != 0)
         throw ERefused(QStringLiteral("O código de barras %1 não corresponde à filial, ao lançamento, ao item e à "
                                       "sequência da etiqueta (esperado %2).").arg(n.barcode, expected));
@@ -173,11 +163,11 @@ TParsedChange Parse(const TChangePacket& packet)
                 throw ERefused(QStringLiteral("O código de barras %1 aparece mais de uma vez no pacote.").arg(barcode));
             seen.insert(barcode.toUpper());
         }
-        if (status == QLatin1String("I")) {
+        if (status == QLatin1String(kStatusInativa)) {
             if (barcode.isEmpty())
                 throw ERefused(QStringLiteral("Uma etiqueta a inativar não informa o código de barras."));
             parsed.inactivated << barcode;
-        } else if (status == QLatin1String("A")) {
+        } else if (status == QLatin1String(kStatusAtiva)) {
             TNewLabel n;
             n.barcode = barcode;
             n.branch = r.Text(row, QStringLiteral("CDFILIAL"));
@@ -335,9 +325,9 @@ private:
             if (it == found.constEnd())
                 throw ERefused(QStringLiteral("A etiqueta %1 não existe.").arg(barcode));
             const TOldLabel& o = *it;
-            if (o.status == QLatin1String("I"))
+            if (o.status == QLatin1String(kStatusInativa))
                 throw ERefused(QStringLiteral("A etiqueta %1 já está inativa.").arg(barcode));
-            if (o.status == QLatin1String("R"))
+            if (o.status == QLatin1String(kStatusReservada))
                 throw ERefused(QStringLiteral("A etiqueta %1 está reservada e não pode ser inativada.").arg(barcode));
             if (!o.order.isEmpty())
                 throw ERefused(QStringLiteral("A etiqueta %1 já possui pedido (%2) relacionado e não pode ser inativada.")
@@ -425,8 +415,9 @@ private:
             barcodes << o.barcode;
         for (int first = 0, rows = SliceRows(barcodes.size()); first < barcodes.size(); first += rows) {
             const int count = int(std::min<qsizetype>(rows, barcodes.size() - first));
-            TSqlStatement q(db_, QStringLiteral("UPDATE ETIQUETA SET IDSTATUSETIQ = 'I' WHERE ") +
-                                     InSlice(QStringLiteral("CDCODBARRAETIQ"), count) + QStringLiteral(" AND IDSTATUSETIQ = 'A'"));
+            TSqlStatement q(db_, QStringLiteral("UPDATE ETIQUETA SET IDSTATUSETIQ = :inativa WHERE ") +
+                                     InSlice(QStringLiteral("CDCODBARRAETIQ"), count) + QStringLiteral(" AND IDSTATUSETIQ = :ativa"));
+            q.Bind(QStringLiteral(":inativa"), QLatin1String(kStatusInativa)).Bind(QStringLiteral(":ativa"), QLatin1String(kStatusAtiva));
             BindSlice(q, barcodes, first, count);
             q.Exec();
             if (q.RowsAffected() != count)
@@ -450,7 +441,7 @@ private:
             }
             TSqlStatement q(db_, QStringLiteral("INSERT INTO ETIQUETA (CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD,"
                                                 " NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ)"
-                                                " SELECT u.cb, :fil, :lanc, :item, u.seq, :prod, u.qt, u.peso, u.total, 'A'"
+                                                " SELECT u.cb, :fil, :lanc, :item, u.seq, :prod, u.qt, u.peso, u.total, :ativa"
                                                 " FROM unnest(CAST(:cbs AS TEXT[]), CAST(:seqs AS TEXT[]), CAST(:qts AS FLOAT8[]),"
                                                 " CAST(:pesos AS FLOAT8[]), CAST(:totals AS FLOAT8[])) AS u(cb, seq, qt, peso, total)"
                                                 " ON CONFLICT DO NOTHING"));
@@ -459,7 +450,8 @@ private:
                 .Bind(QStringLiteral(":item"), head.item).Bind(QStringLiteral(":prod"), product)
                 .Bind(QStringLiteral(":cbs"), TextArray(barcodes)).Bind(QStringLiteral(":seqs"), TextArray(sequences))
                 .Bind(QStringLiteral(":qts"), NumberArray(quantities)).Bind(QStringLiteral(":pesos"), NumberArray(weights))
-                .Bind(QStringLiteral(":totals"), NumberArray(totals)).Exec();
+                .Bind(QStringLiteral(":totals"), NumberArray(totals))
+                .Bind(QStringLiteral(":ativa"), QLatin1String(kStatusAtiva)).Exec();
             if (q.RowsAffected() != created.size())
                 throw ERefused(QStringLiteral("O código de barras %1 já está em uso.").arg(head.barcode));
             return;
@@ -468,13 +460,14 @@ private:
             const int count = int(std::min<qsizetype>(SqliteRows, created.size() - first));
             QStringList rows;
             for (int i = 0; i < count; ++i)
-                rows << QStringLiteral("(:cb%1, :fil, :lanc, :item, :seq%1, :prod, :qt%1, :peso%1, :total%1, 'A')").arg(i);
+                rows << QStringLiteral("(:cb%1, :fil, :lanc, :item, :seq%1, :prod, :qt%1, :peso%1, :total%1, :ativa)").arg(i);
             TSqlStatement q(db_, QStringLiteral("INSERT INTO ETIQUETA (CDCODBARRAETIQ, CDFILIAL, NRLANCTONF, NRSEQITPROD,"
                                                 " NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ)"
                                                 " VALUES %1 ON CONFLICT DO NOTHING").arg(rows.join(QStringLiteral(", "))));
             const TNewLabel& head = created[first];
             q.Bind(QStringLiteral(":fil"), head.branch).Bind(QStringLiteral(":lanc"), head.entry)
-                .Bind(QStringLiteral(":item"), head.item).Bind(QStringLiteral(":prod"), product);
+                .Bind(QStringLiteral(":item"), head.item).Bind(QStringLiteral(":prod"), product)
+                .Bind(QStringLiteral(":ativa"), QLatin1String(kStatusAtiva));
             for (int i = 0; i < count; ++i) {
                 const TNewLabel& n = created[first + i];
                 q.Bind(QStringLiteral(":cb%1").arg(i), n.barcode).Bind(QStringLiteral(":seq%1").arg(i), n.sequence)
@@ -542,6 +535,6 @@ QString TLabelChange::Apply(const TChangePacket& packet, const QString& clientAd
             }
         }
     } catch (const ERefused& e) {
-        return QStringLiteral("Erro: ") + e.Message();
+        return QLatin1String(kSetEtiquetaErrorMarker) + e.Message();
     }
 }

@@ -2,50 +2,13 @@
 
 #include "dbvalues.h"
 #include "migrations.h"
+#include "replywriter.h"
 #include "sqlstatement.h"
 
+#include "labels/labelcodes.h"
+#include "labels/packetlayouts.h"
+
 namespace {
-
-TPacketField Text(const char* name, int width)
-{
-    return {QString::fromLatin1(name), TPacketFieldType::String, width};
-}
-
-TPacketField Fixed(const char* name, int width)
-{
-    return {QString::fromLatin1(name), TPacketFieldType::FixedString, width};
-}
-
-TPacketField Number(const char* name)
-{
-    return {QString::fromLatin1(name), TPacketFieldType::Float, 0};
-}
-
-TPacketField Date(const char* name)
-{
-    return {QString::fromLatin1(name), TPacketFieldType::DateTime, 0};
-}
-
-// Reads every row of an executed statement into packet values of the given field kinds; the
-// statement's columns are the packet's fields from `firstColumn` on.
-QList<QVariantList> ReadRows(TSqlStatement& q, const QList<TPacketField>& fields, int firstField,
-                             const QVariantList& leading)
-{
-    QList<QVariantList> rows;
-    while (q.Next()) {
-        QVariantList row = leading;
-        for (int f = firstField; f < fields.size(); ++f) {
-            const QVariant v = q.Value(f - firstField);
-            switch (fields[f].type) {
-            case TPacketFieldType::Float: row << PacketNumber(v); break;
-            case TPacketFieldType::DateTime: row << PacketDate(v); break;
-            default: row << PacketText(v); break;
-            }
-        }
-        rows << row;
-    }
-    return rows;
-}
 
 QString Placeholders(const QString& prefix, int count)
 {
@@ -57,34 +20,12 @@ QString Placeholders(const QString& prefix, int count)
 
 } // namespace
 
-QList<TPacketField> TLabelQueries::InvoiceFields()
-{
-    return {Text("CDFILIAL", 4),     Text("NRLANCTONF", 10),  Text("CDFILIRECE", 4),  Text("CDINSCESTA", 16),
-            Text("NRINSJURNF", 20),  Text("NMRAZSOCFORN", 40), Text("NRNOTAFISC", 20), Text("CDSERIEENTR", 5),
-            Date("DTEMISSAO"),       Number("VRNOTAFISC"),    Text("IDSTATUSNFE", 1), Text("NRACESSONFE", 50),
-            Text("IDTPIJURNF", 1),   Text("DSRODAP", 40)};
-}
-
-QList<TPacketField> TLabelQueries::ItemFields()
-{
-    return {Fixed("IDCHECK", 1),     Text("CDFILIAL", 4),     Text("NRLANCTONF", 10), Text("CDPRODUTO", 10),
-            Text("CDARVPROD", 20),   Text("NMPRODUTO", 50),   Text("SGUNIDADE", 10),  Text("LOTESUBLOTE", 25),
-            Number("QTITEMPROD"),    Text("NRSEQITPROD", 4),  Date("DTVALILOTE"),     Text("NRPEDEXOL", 20)};
-}
-
-QList<TPacketField> TLabelQueries::LabelFields()
-{
-    return {Fixed("IDCHECK", 1),     Text("CDFILIAL", 4),        Text("NRLANCTONF", 10),   Text("NRSEQITPROD", 4),
-            Text("NRSEQETIQ", 20),   Text("CDPRODUTO", 10),      Number("QTETIQPROD"),     Number("VRPESOETIQ"),
-            Number("QTTOTALPRODETIQ"), Text("IDSTATUSETIQ", 1),  Text("CDCODBARRAETIQ", 50), Text("NRPEDEXOL", 20)};
-}
-
-TDataPacket TLabelQueries::Invoices(const TInvoiceFilter& filter)
+void TLabelQueries::WriteInvoices(TReplyWriter& out, const TInvoiceFilter& filter)
 {
     QString sql = QStringLiteral(
-        "SELECT n.CDFILIAL, n.NRLANCTONF, n.CDFILIRECE, f.CDINSCESTA, f.NRINSJURFORN, f.NMRAZSOCFORN,"
-        " n.NRNOTAFISC, n.CDSERIEENTR, n.DTEMISSAO, n.VRNOTAFISC, n.IDSTATUSNFE, n.NRACESSONFE,"
-        " f.IDTPIJURFORN, n.DSRODAP"
+        "SELECT n.CDFILIAL, n.NRLANCTONF, n.CDFILIRECE, f.CDINSCESTA, f.NRINSJURFORN AS NRINSJURNF,"
+        " f.NMRAZSOCFORN, n.NRNOTAFISC, n.CDSERIEENTR, n.DTEMISSAO, n.VRNOTAFISC, n.IDSTATUSNFE, n.NRACESSONFE,"
+        " f.IDTPIJURFORN AS IDTPIJURNF, n.DSRODAP"
         " FROM NOTAFISCAL n JOIN FORNECEDOR f ON f.CDFORNECED = n.CDFORNECED WHERE 1 = 1");
     if (!filter.branches.isEmpty())
         sql += QStringLiteral(" AND n.CDFILIAL IN (%1)").arg(Placeholders(QStringLiteral("fil"), filter.branches.size()));
@@ -119,42 +60,40 @@ TDataPacket TLabelQueries::Invoices(const TInvoiceFilter& filter)
     if (!filter.barcode.isEmpty())
         q.Bind(QStringLiteral(":codbarra"), filter.barcode.toUpper());
     q.Exec();
-
-    TDataPacket packet;
-    packet.fields = InvoiceFields();
-    packet.rows = ReadRows(q, packet.fields, 0, {});
-    return packet;
+    out.Packet(PacketFields(InvoicePacketLayout()), q, nullptr);
 }
 
-// One packet of an invoice's rows: the statement selects the fields after IDCHECK ("U").
-static TDataPacket InvoiceRows(TDatabase& database, const QList<TPacketField>& fields, const QString& sql,
-                               const QString& branch, const QString& entryNumber)
+const char* TLabelQueries::ItemsSql()
 {
-    TSqlStatement q(database.Connection(), sql);
+    return "SELECT i.CDFILIAL, i.NRLANCTONF, p.CDPRODUTO, p.CDARVPROD, p.NMPRODUTO, p.SGUNIDADE, i.LOTESUBLOTE,"
+           " i.QTITEMPROD, i.NRSEQITPROD, i.DTVALILOTE, i.NRPEDEXOL"
+           " FROM ITEMNOTAFISCAL i JOIN PRODUTO p ON p.CDPRODUTO = i.CDPRODUTO"
+           " WHERE i.CDFILIAL = :fil AND i.NRLANCTONF = :lanc ORDER BY i.NRSEQITPROD";
+}
+
+const char* TLabelQueries::LabelsSql()
+{
+    return "SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD, NRSEQETIQ, CDPRODUTO, QTETIQPROD, VRPESOETIQ,"
+           " QTTOTALPRODETIQ, IDSTATUSETIQ, CDCODBARRAETIQ, NRPEDEXOL"
+           " FROM ETIQUETA WHERE CDFILIAL = :fil AND NRLANCTONF = :lanc"
+           " ORDER BY NRSEQITPROD, LENGTH(NRSEQETIQ), NRSEQETIQ";
+}
+
+// One packet of an invoice's rows, every row unmarked (the mark is the screens' own).
+static void WriteInvoiceRows(TReplyWriter& out, TDatabase& database, TPacketLayout layout, const char* sql,
+                             const QString& branch, const QString& entryNumber)
+{
+    TSqlStatement q(database.Connection(), QString::fromLatin1(sql));
     q.Bind(QStringLiteral(":fil"), branch).Bind(QStringLiteral(":lanc"), entryNumber).Exec();
-    TDataPacket packet;
-    packet.fields = fields;
-    packet.rows = ReadRows(q, packet.fields, 1, {QStringLiteral("U")});
-    return packet;
+    out.Packet(PacketFields(layout), q, kDesmarcada);
 }
 
-TDataPacket TLabelQueries::Items(const QString& branch, const QString& entryNumber)
+void TLabelQueries::WriteItems(TReplyWriter& out, const QString& branch, const QString& entryNumber)
 {
-    return InvoiceRows(database_, ItemFields(),
-                       QStringLiteral("SELECT i.CDFILIAL, i.NRLANCTONF, p.CDPRODUTO, p.CDARVPROD, p.NMPRODUTO,"
-                                      " p.SGUNIDADE, i.LOTESUBLOTE, i.QTITEMPROD, i.NRSEQITPROD, i.DTVALILOTE,"
-                                      " i.NRPEDEXOL"
-                                      " FROM ITEMNOTAFISCAL i JOIN PRODUTO p ON p.CDPRODUTO = i.CDPRODUTO"
-                                      " WHERE i.CDFILIAL = :fil AND i.NRLANCTONF = :lanc ORDER BY i.NRSEQITPROD"),
-                       branch, entryNumber);
+    WriteInvoiceRows(out, database_, ItemPacketLayout(), ItemsSql(), branch, entryNumber);
 }
 
-TDataPacket TLabelQueries::Labels(const QString& branch, const QString& entryNumber)
+void TLabelQueries::WriteLabels(TReplyWriter& out, const QString& branch, const QString& entryNumber)
 {
-    return InvoiceRows(database_, LabelFields(),
-                       QStringLiteral("SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD, NRSEQETIQ, CDPRODUTO, QTETIQPROD,"
-                                      " VRPESOETIQ, QTTOTALPRODETIQ, IDSTATUSETIQ, CDCODBARRAETIQ, NRPEDEXOL"
-                                      " FROM ETIQUETA WHERE CDFILIAL = :fil AND NRLANCTONF = :lanc"
-                                      " ORDER BY NRSEQITPROD, LENGTH(NRSEQETIQ), NRSEQETIQ"),
-                       branch, entryNumber);
+    WriteInvoiceRows(out, database_, LabelPacketLayout(), LabelsSql(), branch, entryNumber);
 }

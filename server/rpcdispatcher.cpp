@@ -4,6 +4,10 @@
 #include "invoicefilter.h"
 #include "labelchange.h"
 #include "labelqueries.h"
+#include "replywriter.h"
+
+#include "labels/nfetiquetafilter.h"
+#include "labels/setetiquetaerror.h"
 
 #include "platform/packet.h"
 #include "platform/variant.h"
@@ -100,46 +104,64 @@ bool HoldsNul(const QJsonValue& value)
     return false;
 }
 
-QJsonObject ByRef(const QList<TVariant>& args)
+// {"type": "array", "value": [{"type": "packet", "value": <packet>}, ...]}, one packet per writer.
+template <typename... WritePacket>
+void WritePackets(TReplyWriter& w, WritePacket&&... packets)
 {
-    QJsonObject byRef;
-    for (int i = 0; i < args.size(); ++i)
-        if (args[i].IsByRef())
-            byRef.insert(QString::number(i), args[i].ToJson());
-    return byRef;
+    w.BeginObject();
+    w.Key("type");
+    w.Text(std::string_view("array"));
+    w.Key("value");
+    w.BeginArray();
+    auto one = [&w](auto&& write) {
+        w.BeginObject();
+        w.Key("type");
+        w.Text(std::string_view("packet"));
+        w.Key("value");
+        write();
+        w.EndObject();
+    };
+    (one(packets), ...);
+    w.EndArray();
+    w.EndObject();
 }
 
-TVariant GetNFEtiqueta(TDatabase& db, const QList<TVariant>& args)
+// The reply of GetNFEtiqueta: [invoice packet], from the eleven filter arguments.
+QByteArray GetNFEtiqueta(TDatabase& db, const QJsonValue& id, const QList<TVariant>& args)
 {
     const QString m = QStringLiteral("GetNFEtiqueta");
-    if (args.size() != 11)
-        throw TRpcError{-32602, QStringLiteral("GetNFEtiqueta recebe 11 argumentos; chegaram %1.").arg(args.size())};
-    QString text[11];
-    for (int i : {0, 1, 2, 3, 6, 7, 8, 9, 10})
+    if (args.size() != NfEtiquetaArgCount)
+        throw TRpcError{-32602, QStringLiteral("GetNFEtiqueta recebe %1 argumentos; chegaram %2.")
+                                    .arg(int(NfEtiquetaArgCount)).arg(args.size())};
+    QString text[NfEtiquetaArgCount];
+    for (int i : {ArgListaFilial, ArgFilialTodos, ArgListaFornecedor, ArgFornecedorTodos, ArgNumIni, ArgNumFin,
+                  ArgDatasVazias, ArgNumerosVazios, ArgCodBarras})
         text[i] = TextArg(args, i, m);
     TInvoiceFilter filter;
-    filter.branches = KeyList(text[0], text[1].trimmed(), 0);
-    filter.suppliers = KeyList(text[2], text[3].trimmed(), 2);
+    filter.branches = KeyList(text[ArgListaFilial], text[ArgFilialTodos].trimmed(), ArgListaFilial);
+    filter.suppliers = KeyList(text[ArgListaFornecedor], text[ArgFornecedorTodos].trimmed(), ArgListaFornecedor);
     // Under the date flag the dates are whatever the empty date edits hold: not read at all.
-    if (text[8].trimmed() != QLatin1String("T")) {
-        filter.firstDay = DateArg(args, 4, m);
-        filter.lastDay = DateArg(args, 5, m);
+    if (text[ArgDatasVazias].trimmed() != QLatin1String("T")) {
+        filter.firstDay = DateArg(args, ArgDtIni, m);
+        filter.lastDay = DateArg(args, ArgDtFin, m);
     } else {
-        for (int i : {4, 5})
+        for (int i : {ArgDtIni, ArgDtFin})
             if (args[i].kind() == TVariant::Kind::String || args[i].kind() == TVariant::Kind::Array ||
                 args[i].kind() == TVariant::Kind::Packet || args[i].kind() == TVariant::Kind::Boolean)
                 throw TRpcError{-32602, QStringLiteral("O %1 deve ser uma data.").arg(ArgName(m, i))};
     }
-    if (text[9].trimmed() != QLatin1String("T")) {
-        filter.firstNumber = TInvoiceFilter::TenDigits(text[6]);
-        filter.lastNumber = TInvoiceFilter::TenDigits(text[7]);
+    if (text[ArgNumerosVazios].trimmed() != QLatin1String("T")) {
+        filter.firstNumber = TInvoiceFilter::TenDigits(text[ArgNumIni]);
+        filter.lastNumber = TInvoiceFilter::TenDigits(text[ArgNumFin]);
     }
-    filter.barcode = text[10].trimmed();
-    const TDataPacket invoices = TLabelQueries(db).Invoices(filter);
-    return TVariant::FromArray({TVariant::FromPacket(DataPacketToJson(invoices))});
+    filter.barcode = text[ArgCodBarras].trimmed();
+    return ResultReply(id, args, [&](TReplyWriter& w) {
+        WritePackets(w, [&] { TLabelQueries(db).WriteInvoices(w, filter); });
+    });
 }
 
-TVariant GetProduto(TDatabase& db, const QList<TVariant>& args)
+// The reply of GetProduto: [item packet, label packet] of the invoice (branch, entry number).
+QByteArray GetProduto(TDatabase& db, const QJsonValue& id, const QList<TVariant>& args)
 {
     const QString m = QStringLiteral("GetProduto");
     if (args.size() != 2)
@@ -149,8 +171,10 @@ TVariant GetProduto(TDatabase& db, const QList<TVariant>& args)
             throw TRpcError{-32602, QStringLiteral("O %1 deve ser um texto.").arg(ArgName(m, i))};
     TLabelQueries queries(db);
     const QString branch = args[0].AsString().trimmed(), entry = args[1].AsString().trimmed();
-    return TVariant::FromArray({TVariant::FromPacket(DataPacketToJson(queries.Items(branch, entry))),
-                                TVariant::FromPacket(DataPacketToJson(queries.Labels(branch, entry)))});
+    return ResultReply(id, args, [&](TReplyWriter& w) {
+        WritePackets(w, [&] { queries.WriteItems(w, branch, entry); },
+                     [&] { queries.WriteLabels(w, branch, entry); });
+    });
 }
 
 TVariant SetEtiqueta(TDatabase& db, const QList<TVariant>& args, const QString& client)
@@ -169,22 +193,111 @@ TVariant SetEtiqueta(TDatabase& db, const QList<TVariant>& args, const QString& 
     return TVariant::FromString(TLabelChange(db).Apply(packet, client));
 }
 
-QByteArray ResultBody(const QJsonValue& id, const TVariant& value, const QJsonObject& byRef)
+// A request that passed the JSON-RPC checks: its id, method and decoded arguments.
+struct TRequest {
+    QJsonValue id = QJsonValue::Null;
+    QString method;
+    QList<TVariant> args;
+};
+
+// The body as a JSON object, or the parse error (-32700) or "not a request" (-32600).
+QJsonObject ParseRequestObject(const QByteArray& body)
 {
-    QJsonObject result{{QStringLiteral("value"), value.ToJson()}, {QStringLiteral("byRef"), byRef}};
-    QJsonObject reply{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("id"), id},
-                      {QStringLiteral("result"), result}};
-    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        // A lone JSON scalar is JSON, only not a request object.
+        QJsonParseError wrapped;
+        QJsonDocument::fromJson("[" + body + "]", &wrapped);
+        if (wrapped.error == QJsonParseError::NoError && !body.trimmed().isEmpty())
+            throw TRpcError{-32600, QStringLiteral("A requisição deve ser um objeto JSON-RPC 2.0.")};
+        throw TRpcError{-32700, QStringLiteral("O corpo da requisição não é JSON válido (%1, posição %2).")
+                                    .arg(parseError.errorString()).arg(parseError.offset)};
+    }
+    if (!doc.isObject())
+        throw TRpcError{-32600, QStringLiteral("A requisição deve ser um objeto JSON-RPC 2.0.")};
+    return doc.object();
+}
+
+// The request's id: a number, a text or null; a request without one is a notification.
+QJsonValue RequestId(const QJsonObject& request)
+{
+    if (!request.contains(QStringLiteral("id")))
+        throw TRpcError{-32600, QStringLiteral("A requisição não tem id; notificações não são atendidas.")};
+    const QJsonValue candidate = request.value(QStringLiteral("id"));
+    if (!candidate.isString() && !candidate.isDouble() && !candidate.isNull())
+        throw TRpcError{-32600, QStringLiteral("O id da requisição deve ser um número, um texto ou nulo.")};
+    return candidate;
+}
+
+bool KnownMethod(const QString& name)
+{
+    return name == QLatin1String("GetNFEtiqueta") || name == QLatin1String("GetProduto") ||
+           name == QLatin1String("setEtiqueta");
+}
+
+// The tagged arguments, each refused with its position when it holds a NUL or is no tagged value.
+QList<TVariant> ReadArgs(const QJsonArray& list, const QString& method)
+{
+    QList<TVariant> args;
+    for (int i = 0; i < list.size(); ++i) {
+        if (HoldsNul(list[i]))
+            throw TRpcError{-32602, QStringLiteral("O %1 contém um caractere nulo, que não é aceito.").arg(ArgName(method, i))};
+        try {
+            args << TVariant::FromJson(list[i]);
+        } catch (const Exception& e) {
+            throw TRpcError{-32602, QStringLiteral("O %1 não é um valor válido: %2").arg(ArgName(method, i), e.Message())};
+        }
+    }
+    return args;
+}
+
+// Checks the request step by step; `shownMethod` gets the method's name for the log as soon as
+// it is known, also when a later check refuses the request. `id` likewise.
+TRequest ReadRequest(const QByteArray& body, QJsonValue& id, QString& shownMethod)
+{
+    const QJsonObject request = ParseRequestObject(body);
+    id = RequestId(request);
+    if (request.value(QStringLiteral("jsonrpc")) != QJsonValue(QStringLiteral("2.0")))
+        throw TRpcError{-32600, QStringLiteral("A requisição não é JSON-RPC 2.0 (\"jsonrpc\" deve ser \"2.0\").")};
+    const QJsonValue method = request.value(QStringLiteral("method"));
+    if (!method.isString())
+        throw TRpcError{-32600, QStringLiteral("A requisição não informa o método.")};
+    shownMethod = ShownMethodName(method.toString());
+    const QJsonValue params = request.value(QStringLiteral("params"));
+    if (!params.isUndefined() && !params.isArray()) {
+        if (params.isObject())
+            throw TRpcError{-32602, QStringLiteral("Os argumentos devem vir em uma lista, na ordem do método.")};
+        throw TRpcError{-32600, QStringLiteral("\"params\" deve ser uma lista de argumentos.")};
+    }
+    const QString name = method.toString();
+    if (!KnownMethod(name))
+        throw TRpcError{-32601, QStringLiteral("Método desconhecido: %1.").arg(shownMethod)};
+    return TRequest{id, name, ReadArgs(params.toArray(), name)};
+}
+
+// Runs a read. A read whose connection went away (the database server restarted since this
+// thread's last call) is tried once more on a new connection. Changes are not: a commit whose
+// answer was lost may have been applied.
+template <typename Read>
+QByteArray RetriedRead(TDatabase& db, Read&& read)
+{
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return read();
+        } catch (const EDatabaseUnavailable& e) {
+            if (!e.connectionLost || attempt > 0)
+                throw;
+            db.Discard();
+        }
+    }
 }
 
 } // namespace
 
 QByteArray TRpcDispatcher::ErrorBody(const QJsonValue& id, int code, const QString& message)
 {
-    QJsonObject error{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}};
-    QJsonObject reply{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("id"), id},
-                      {QStringLiteral("error"), error}};
-    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    return ErrorReply(id, code, message);
 }
 
 TRpcDispatcher::TReply TRpcDispatcher::Handle(const QByteArray& body, const QString& clientAddress)
@@ -193,81 +306,18 @@ TRpcDispatcher::TReply TRpcDispatcher::Handle(const QByteArray& body, const QStr
     reply.method = QStringLiteral("-");
     QJsonValue id = QJsonValue::Null;
     try {
-        QJsonParseError parseError;
-        const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
-        if (parseError.error != QJsonParseError::NoError) {
-            // A lone JSON scalar is JSON, only not a request object.
-            QJsonParseError wrapped;
-            QJsonDocument::fromJson("[" + body + "]", &wrapped);
-            if (wrapped.error == QJsonParseError::NoError && !body.trimmed().isEmpty())
-                throw TRpcError{-32600, QStringLiteral("A requisição deve ser um objeto JSON-RPC 2.0.")};
-            throw TRpcError{-32700, QStringLiteral("O corpo da requisição não é JSON válido (%1, posição %2).")
-                                        .arg(parseError.errorString()).arg(parseError.offset)};
-        }
-        if (!doc.isObject())
-            throw TRpcError{-32600, QStringLiteral("A requisição deve ser um objeto JSON-RPC 2.0.")};
-        const QJsonObject request = doc.object();
-        if (request.contains(QStringLiteral("id"))) {
-            const QJsonValue candidate = request.value(QStringLiteral("id"));
-            if (candidate.isString() || candidate.isDouble() || candidate.isNull())
-                id = candidate;
-            else
-                throw TRpcError{-32600, QStringLiteral("O id da requisição deve ser um número, um texto ou nulo.")};
+        const TRequest request = ReadRequest(body, id, reply.method);
+        reply.outcome = QStringLiteral("ok");
+        if (request.method == QLatin1String("setEtiqueta")) {
+            const TVariant value = SetEtiqueta(database_, request.args, clientAddress);
+            reply.body = ResultReply(request.id, request.args, [&](TReplyWriter& w) { w.Variant(value); });
+            if (value.AsString().contains(QLatin1String(kSetEtiquetaErrorMarker)))
+                reply.outcome = QStringLiteral("recusado");
+        } else if (request.method == QLatin1String("GetNFEtiqueta")) {
+            reply.body = RetriedRead(database_, [&] { return GetNFEtiqueta(database_, request.id, request.args); });
         } else {
-            throw TRpcError{-32600, QStringLiteral("A requisição não tem id; notificações não são atendidas.")};
+            reply.body = RetriedRead(database_, [&] { return GetProduto(database_, request.id, request.args); });
         }
-        if (request.value(QStringLiteral("jsonrpc")) != QJsonValue(QStringLiteral("2.0")))
-            throw TRpcError{-32600, QStringLiteral("A requisição não é JSON-RPC 2.0 (\"jsonrpc\" deve ser \"2.0\").")};
-        const QJsonValue method = request.value(QStringLiteral("method"));
-        if (!method.isString())
-            throw TRpcError{-32600, QStringLiteral("A requisição não informa o método.")};
-        reply.method = ShownMethodName(method.toString());
-        const QJsonValue params = request.value(QStringLiteral("params"));
-        if (!params.isUndefined() && !params.isArray()) {
-            if (params.isObject())
-                throw TRpcError{-32602, QStringLiteral("Os argumentos devem vir em uma lista, na ordem do método.")};
-            throw TRpcError{-32600, QStringLiteral("\"params\" deve ser uma lista de argumentos.")};
-        }
-        const QString name = method.toString();
-        if (name != QLatin1String("GetNFEtiqueta") && name != QLatin1String("GetProduto") &&
-            name != QLatin1String("setEtiqueta"))
-            throw TRpcError{-32601, QStringLiteral("Método desconhecido: %1.").arg(reply.method)};
-
-        QList<TVariant> args;
-        const QJsonArray list = params.toArray();
-        for (int i = 0; i < list.size(); ++i) {
-            if (HoldsNul(list[i]))
-                throw TRpcError{-32602, QStringLiteral("O %1 contém um caractere nulo, que não é aceito.").arg(ArgName(name, i))};
-            try {
-                args << TVariant::FromJson(list[i]);
-            } catch (const Exception& e) {
-                throw TRpcError{-32602, QStringLiteral("O %1 não é um valor válido: %2").arg(ArgName(name, i), e.Message())};
-            }
-        }
-        TVariant value;
-        if (name == QLatin1String("setEtiqueta")) {
-            value = SetEtiqueta(database_, args, clientAddress);
-        } else {
-            // A read whose connection went away (the database server restarted since this
-            // thread's last call) is tried once more on a new connection. Changes are not:
-            // a commit whose answer was lost may have been applied.
-            for (int attempt = 0;; ++attempt) {
-                try {
-                    value = name == QLatin1String("GetNFEtiqueta") ? GetNFEtiqueta(database_, args)
-                                                                   : GetProduto(database_, args);
-                    break;
-                } catch (const EDatabaseUnavailable& e) {
-                    if (!e.connectionLost || attempt > 0)
-                        throw;
-                    database_.Discard();
-                }
-            }
-        }
-        reply.body = ResultBody(id, value, ByRef(args));
-        reply.outcome = value.kind() == TVariant::Kind::String && value.AsString().contains(QLatin1String("Erro: "))
-                            ? QStringLiteral("recusado")
-                            : QStringLiteral("ok");
-        return reply;
     } catch (const TRpcError& e) {
         reply.body = ErrorBody(id, e.code, e.message);
         reply.outcome = QStringLiteral("erro %1").arg(e.code);

@@ -264,22 +264,39 @@ qint64 TSqlStatement::Int64(int column) const
     return IsNull(column) ? 0 : std::strtoll(PQgetvalue(result_, row_, column), nullptr, 10);
 }
 
-QVariant TSqlStatement::Value(int column) const
+QString TSqlStatement::ColumnName(int column) const
+{
+    const char* name = stmt_ ? sqlite3_column_name(stmt_, column) : result_ ? PQfname(result_, column) : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+TSqlStatement::TColumnKind TSqlStatement::Kind(int column) const
 {
     if (IsNull(column))
-        return QVariant();
+        return TColumnKind::Null;
     if (stmt_) {
         switch (sqlite3_column_type(stmt_, column)) {
-        case SQLITE_INTEGER: return QVariant(Int64(column));
-        case SQLITE_FLOAT: return QVariant(Double(column));
-        default: return QVariant(Text(column));
+        case SQLITE_INTEGER: return TColumnKind::Integer;
+        case SQLITE_FLOAT: return TColumnKind::Real;
+        default: return TColumnKind::Text;
         }
     }
     switch (PQftype(result_, column)) {
-    case 20: case 21: case 23: return QVariant(Int64(column));          // int8, int2, int4
-    case 700: case 701: case 1700: return QVariant(Double(column));     // float4, float8, numeric
-    default: return QVariant(Text(column));
+    case 20: case 21: case 23: return TColumnKind::Integer;          // int8, int2, int4
+    case 700: case 701: case 1700: return TColumnKind::Real;         // float4, float8, numeric
+    default: return TColumnKind::Text;
     }
+}
+
+QVariant TSqlStatement::Value(int column) const
+{
+    switch (Kind(column)) {
+    case TColumnKind::Null: return QVariant();
+    case TColumnKind::Integer: return QVariant(Int64(column));
+    case TColumnKind::Real: return QVariant(Double(column));
+    case TColumnKind::Text: break;
+    }
+    return QVariant(Text(column));
 }
 
 int TSqlStatement::RowsAffected() const

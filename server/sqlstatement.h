@@ -38,7 +38,13 @@ public:
     TSqlStatement& Exec();
     bool Next();
 
+    // How the database holds a column's value in the current row: text covers every kind the
+    // statement does not read as a number (dates, texts, blobs).
+    enum class TColumnKind { Null, Integer, Real, Text };
+
     int Columns() const;
+    QString ColumnName(int column) const;   // as the database names it (PostgreSQL: lower case)
+    TColumnKind Kind(int column) const;
     bool IsNull(int column) const;
     std::string_view Utf8(int column) const;
     QString Text(int column) const;     // null reads as an empty text

@@ -280,6 +280,33 @@ TEST_P(LabelSearch, GetProdutoReturnsTheItemsAndLabelsOfOneInvoice)
     EXPECT_FALSE(statusByItem.contains(QStringLiteral("0003")));
 }
 
+// The replies come straight from the rows, written as Qt wrote the packets it built: reading a
+// reply with Qt and writing it back gives the same bytes, keys, numbers and texts alike, also for
+// weights with ten decimals, large and tiny numbers, and texts JSON must escape.
+TEST_P(LabelSearch, RepliesAreTheBytesQtWritesForTheSameValues)
+{
+    auto run = [&](const QString& sql) { TSqlStatement(db_.database->Connection(), sql).Exec(); };
+    run(QStringLiteral("UPDATE ETIQUETA SET VRPESOETIQ = 12.3456789012 WHERE NRSEQETIQ = '00001' AND NRLANCTONF = '0000000001'"));
+    run(QStringLiteral("UPDATE ETIQUETA SET QTETIQPROD = 1e20, QTTOTALPRODETIQ = 0.00001 WHERE NRSEQETIQ = '00002'"
+                       " AND NRLANCTONF = '0000000001'"));
+    run(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = 'Pão \"francês\" \\ %1 / ü'").arg(QChar(0x1f)));
+    run(QStringLiteral("UPDATE NOTAFISCAL SET VRNOTAFISC = 1234567.891"));
+    auto body = [&](const QString& method, const QJsonArray& params) {
+        const QJsonObject request{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("id"), 3},
+                                  {QStringLiteral("method"), method}, {QStringLiteral("params"), params}};
+        return dispatcher_->Handle(QJsonDocument(request).toJson(QJsonDocument::Compact), QStringLiteral("127.0.0.1")).body;
+    };
+    for (const QByteArray& reply : {body(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0000000001"))}),
+                                    body(QStringLiteral("GetNFEtiqueta"), All().Params())}) {
+        ASSERT_TRUE(reply.contains("\"result\"")) << reply.toStdString();
+        EXPECT_EQ(reply, QJsonDocument::fromJson(reply).toJson(QJsonDocument::Compact));
+    }
+    const QByteArray produto = body(QStringLiteral("GetProduto"), {Str(QStringLiteral("0001")), Str(QStringLiteral("0000000001"))});
+    EXPECT_TRUE(produto.contains(",12.3456789012,")) << produto.toStdString();
+    EXPECT_TRUE(produto.contains(",1e+20,")) << produto.toStdString();
+    EXPECT_TRUE(produto.contains("\"Pão \\\"francês\\\" \\\\ \\u001f / ü\"")) << produto.toStdString();
+}
+
 TEST_P(LabelSearch, GetProdutoOfAnUnknownInvoiceGivesEmptyPackets)
 {
     const QJsonArray value = Value(Call(QStringLiteral("GetProduto"), {Str(QStringLiteral("0009")), Str(QStringLiteral("' OR ''='"))}));

@@ -1,6 +1,7 @@
 #include "servertestkit.h"
 
 #include "server/demodata.h"
+#include "labels/packetlayouts.h"
 #include "server/labelqueries.h"
 #include "server/migrations.h"
 #include "server/sqlstatement.h"
@@ -138,7 +139,7 @@ QJsonArray TSearch::Params() const
 TChangePacket GroupingPacket(const QStringList& inactivated, const TNewLabel& created)
 {
     TChangePacket p;
-    p.fields = TLabelQueries::LabelFields().mid(0, 11);
+    p.fields = LabelChangeFields();
     for (const QString& b : inactivated)
         p.changes << TChange{TChangeKind::Insert, {}, LabelRow(QString(), nullptr, QStringLiteral("I"), b)};
     p.changes << TChange{TChangeKind::Insert, {}, LabelRow(QStringLiteral("U"), &created, QStringLiteral("A"), BarcodeOf(created))};
@@ -148,7 +149,7 @@ TChangePacket GroupingPacket(const QStringList& inactivated, const TNewLabel& cr
 TChangePacket SplitPacket(const QString& source, const QList<TNewLabel>& created)
 {
     TChangePacket p;
-    p.fields = TLabelQueries::LabelFields().mid(0, 11);
+    p.fields = LabelChangeFields();
     for (const TNewLabel& n : created)
         p.changes << TChange{TChangeKind::Insert, {}, LabelRow(QStringLiteral("U"), &n, QStringLiteral("A"), BarcodeOf(n))};
     p.changes << TChange{TChangeKind::Insert, {}, LabelRow(QStringLiteral("U"), nullptr, QStringLiteral("I"), source)};
