@@ -59,6 +59,15 @@ bool IsAscii(std::string_view bytes)
     return true;
 }
 
+// Printable ASCII only: RapidJSON's own escapes (of '"' and '\\') are then Qt's.
+bool IsPrintableAscii(std::string_view bytes)
+{
+    for (const char ch : bytes)
+        if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x80)
+            return false;
+    return true;
+}
+
 bool HoldsSurrogate(const QString& text)
 {
     for (const QChar c : text)
@@ -155,6 +164,10 @@ void TReplyWriter::Number(double value)
 
 void TReplyWriter::Text(std::string_view utf8)
 {
+    if (IsPrintableAscii(utf8)) {
+        writer_.String(utf8.data(), rapidjson::SizeType(utf8.size()));
+        return;
+    }
     thread_local std::string quoted;
     quoted.clear();
     if (IsAscii(utf8)) {

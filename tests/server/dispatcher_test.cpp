@@ -91,6 +91,10 @@ TEST(ReplyWriter, WritesNumbersAndTextsAsQtWritesThem)
     every += QStringLiteral("ção ü € \u2028 \U0001F600");
     expected.append(every);
     w.Text(every);
+    for (const char* text : {"plain ASCII \"quoted\" back\\slash /~\x7f", ""}) {
+        expected.append(QString::fromLatin1(text));
+        w.Text(std::string_view(text));
+    }
     const QByteArray notUtf8("a\xff\xc3(b\xe2\x82", 7);
     expected.append(QString::fromUtf8(notUtf8));
     w.Text(std::string_view(notUtf8.constData(), size_t(notUtf8.size())));
