@@ -4,7 +4,7 @@
 
 namespace {
 
-const QString kTodos = QStringLiteral("T");
+const QString kTodos = QString::fromLatin1(kNfEtiquetaFlagTodos);
 const QString kBlank = QStringLiteral(" ");
 const QString kMenorNumero = QStringLiteral("0000000000");
 const QString kMaiorNumero = QStringLiteral("9999999999");

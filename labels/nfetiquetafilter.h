@@ -38,4 +38,7 @@ enum TNfEtiquetaArg {
     NfEtiquetaArgCount
 };
 
+// The flag text of the "Todos" options and of the empty date and number edits.
+inline constexpr const char* kNfEtiquetaFlagTodos = "T";
+
 QList<TVariant> GetNFEtiquetaArgs(const TNfEtiquetaFilter& filter);

@@ -4,6 +4,8 @@
 #include "sqlstatement.h"
 #include "transaction.h"
 
+#include "labels/barcode.h"
+
 #include <QDate>
 
 #include <cmath>
@@ -178,8 +180,8 @@ public:
             .Bind(QStringLiteral(":ped"), order.isEmpty() ? QVariant() : QVariant(order))
             .Exec();
         for (int i = 0; i < labels.size(); ++i) {
-            const QString s = QString::number(i + 1).rightJustified(5, QLatin1Char('0'));
-            label_.Bind(QStringLiteral(":cb"), branch + entry + item + s).Bind(QStringLiteral(":fil"), branch)
+            const QString s = FormatSequence(i + 1);
+            label_.Bind(QStringLiteral(":cb"), BarcodePrefix(branch, entry, item) + s).Bind(QStringLiteral(":fil"), branch)
                 .Bind(QStringLiteral(":lanc"), entry).Bind(QStringLiteral(":item"), item)
                 .Bind(QStringLiteral(":seq"), s).Bind(QStringLiteral(":prod"), QString::fromUtf8(product.code))
                 .Bind(QStringLiteral(":peso"), labels[i].weight).Bind(QStringLiteral(":total"), quantity)

@@ -64,7 +64,7 @@ QDate DateArg(const QList<TVariant>& args, int index, const QString& method)
 
 QStringList KeyList(const QString& text, const QString& flag, int index)
 {
-    if (flag == QLatin1String("T"))
+    if (flag == QLatin1String(kNfEtiquetaFlagTodos))
         return {};
     const QStringList keys = TInvoiceFilter::ParseKeyList(text);
     if (keys.size() > MaxKeys)
@@ -141,7 +141,7 @@ QByteArray GetNFEtiqueta(TDatabase& db, const QJsonValue& id, const QList<TVaria
     filter.branches = KeyList(text[ArgListaFilial], text[ArgFilialTodos].trimmed(), ArgListaFilial);
     filter.suppliers = KeyList(text[ArgListaFornecedor], text[ArgFornecedorTodos].trimmed(), ArgListaFornecedor);
     // Under the date flag the dates are whatever the empty date edits hold: not read at all.
-    if (text[ArgDatasVazias].trimmed() != QLatin1String("T")) {
+    if (text[ArgDatasVazias].trimmed() != QLatin1String(kNfEtiquetaFlagTodos)) {
         filter.firstDay = DateArg(args, ArgDtIni, m);
         filter.lastDay = DateArg(args, ArgDtFin, m);
     } else {
@@ -150,7 +150,7 @@ QByteArray GetNFEtiqueta(TDatabase& db, const QJsonValue& id, const QList<TVaria
                 args[i].kind() == TVariant::Kind::Packet || args[i].kind() == TVariant::Kind::Boolean)
                 throw TRpcError{-32602, QStringLiteral("O %1 deve ser uma data.").arg(ArgName(m, i))};
     }
-    if (text[ArgNumerosVazios].trimmed() != QLatin1String("T")) {
+    if (text[ArgNumerosVazios].trimmed() != QLatin1String(kNfEtiquetaFlagTodos)) {
         filter.firstNumber = TInvoiceFilter::TenDigits(text[ArgNumIni]);
         filter.lastNumber = TInvoiceFilter::TenDigits(text[ArgNumFin]);
     }
