@@ -1,8 +1,7 @@
 #include "replywriter.h"
 
-#include "sqlstatement.h"
-
 #include "dbvalues.h"
+#include "sqlstatement.h"
 
 #include "platform/errors.h"
 
@@ -11,6 +10,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 

@@ -88,6 +88,15 @@ TEST(BarcodeTest, SequenceAboveFiveDigitsGivesABarcodeTheEditRejects)
     EXPECT_EQ(CheckTypedBarcode(barcode), TBarcodeCheck::Invalid);
 }
 
+// The server accepts exactly the sequences the screens number with: what FormatSequence writes.
+TEST(SequenceNumberingTest, TheStoredFormIsWhatTheNumberingWrites)
+{
+    for (int n : {1, 7, 99999, 100000, 123456})
+        EXPECT_TRUE(IsStoredSequence(FormatSequence(n))) << n;
+    for (const char* text : {"", "7", "0007", "00000", "000123456", "0000A", "-0001", " 00001", "00001 ", "+0001"})
+        EXPECT_FALSE(IsStoredSequence(QString::fromLatin1(text))) << text;
+}
+
 TEST(BarcodeTest, BothBarcodeMessagesStandInTheQueryScreensTable)
 {
     EXPECT_EQ(MensagemDe(MensagensConsulta(), kInvalidBarcodeKey), "Código de barras inválido.");
