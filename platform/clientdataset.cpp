@@ -49,8 +49,12 @@ int CompareCells(const QVariant& a, const QVariant& b, TFieldType type)
     case TFieldType::FixedString: {
         const QString* x = CellAs<QString>(a);
         const QString* y = CellAs<QString>(b);
-        if (x && y)
+        if (x && y) {
+            // Texts written from one QString share their characters (a mark, a status).
+            if (x->constData() == y->constData() && x->size() == y->size())
+                return 0;
             return x->compare(*y);
+        }
         return x ? 1 : (y ? -1 : 0);
     }
     case TFieldType::Float: {
@@ -1294,12 +1298,12 @@ void TClientDataSet::Edit()
     Fire(AfterEdit, this);
 }
 
-void TClientDataSet::SetFieldValue(TField* field, const QVariant& value)
+void TClientDataSet::SetFieldValue(TField* field, QVariant value)
 {
     CheckActive();
     if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
         Fail(QStringLiteral("O conjunto de dados %1 não está em modo de edição ou inserção.").arg(objectName()));
-    D.buffer[field->Index()] = value;
+    D.buffer[field->Index()] = std::move(value);
     D.modified = true;
     Notify(int(TDataSource::Event::FieldChange), field);
 }

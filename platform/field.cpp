@@ -184,7 +184,7 @@ void TField::SetValue(const QVariant& value)
     }
     switch (value.typeId()) {
     case QMetaType::QString:
-        SetAsString(value.toString());
+        Store(value);  // an empty text is null, as through SetAsString
         return;
     case QMetaType::QDateTime:
         SetAsDateTime(value.toDateTime());
@@ -206,6 +206,12 @@ QVariant TField::Convert(const QVariant& value) const
     switch (type_) {
     case TFieldType::String:
     case TFieldType::FixedString: {
+        if (t == QMetaType::QString) {
+            // The usual case: a text that fits goes in as it is, sharing its characters.
+            const QString& given = *static_cast<const QString*>(value.constData());
+            if (!given.isEmpty() && given.size() <= size_)
+                return value;
+        }
         QString text;
         if (t == QMetaType::QString) text = value.toString();
         else if (t == QMetaType::QDateTime) text = DateTimeToStr(DateTimeFromQt(value.toDateTime()));
@@ -215,6 +221,7 @@ QVariant TField::Convert(const QVariant& value) const
         return text.isEmpty() ? QVariant() : QVariant(text);
     }
     case TFieldType::Float:
+        if (t == QMetaType::Double) return value;
         if (t == QMetaType::QString) return StrToFloat(value.toString());
         if (t == QMetaType::QDateTime) return DateTimeFromQt(value.toDateTime());
         return value.toDouble();
