@@ -198,7 +198,7 @@ void TField::SetValue(const QVariant& value)
 }
 
 // Converts an incoming value (QString, double or QDateTime) to the field's kind.
-QVariant TField::Convert(const QVariant& value) const
+QVariant TField::Convert(QVariant value) const
 {
     if (!value.isValid())
         return {};
@@ -234,12 +234,12 @@ QVariant TField::Convert(const QVariant& value) const
     return {};
 }
 
-void TField::Store(const QVariant& value)
+void TField::Store(QVariant value)
 {
     // An aggregate is computed from the rows and has no cell of its own to write.
     if (slot_ < 0)
         throw EDatabaseError(QStringLiteral("O campo %1 é um agregado e não pode ser alterado.").arg(name_));
-    dataSet_->SetFieldValue(this, Convert(value));
+    dataSet_->SetFieldValue(this, Convert(std::move(value)));
 }
 
 QString TField::FormatValue(const QVariant& v, bool displayText) const
