@@ -11,6 +11,8 @@
 #include "platform/clientdataset.h"
 #include "platform/packet.h"
 
+#include "benchsupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -602,46 +604,13 @@ void BM_ParseLabelPacketSimdjson(benchmark::State& state)
 }
 BENCHMARK(BM_ParseLabelPacketSimdjson)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(9);
 
-// Keeps, per benchmark, the lowest CPU time per iteration over its repetitions while printing as
-// usual. CPU time, not wall time, and the lowest repetition: the build machine is shared, and
-// waiting for a core or for a busy cache is not the code's cost.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                const std::string name = r.run_name.str();
-                const double t = r.cpu_accumulated_time / double(r.iterations);
-                if (!seconds.count(name) || t < seconds[name])
-                    seconds[name] = t;
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // The time of the run whose name is `name` or starts with `name` + "/".
-    double Of(const std::string& name) const
-    {
-        for (const auto& [key, value] : seconds)
-            if (key == name || key.rfind(name + "/", 0) == 0)
-                return value;
-        return 0.0;
-    }
-    std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // Repetitions of the different benchmarks run interleaved, so a burst of load on the shared
-    // machine does not fall on one side of a ratio only.
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.push_back(interleave.data());
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    RecordingReporter reporter;
+    benchsupport::InitializeInterleaved(argc, argv);
+    benchsupport::BestTimeReporter reporter;
     // Decoding runs first, on a heap that the walks' screens (kept for their repetitions) have not
     // grown and scattered yet; then the walks. A filter given on the command line runs as given.
     const std::string filter = benchmark::GetBenchmarkFilter();
@@ -654,23 +623,23 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     for (const auto& release : ScreenReleases())
         release();
-    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-    const double walk2000 = reporter.Of("BM_LabelWalk/2000");
-    const double walk4000 = reporter.Of("BM_LabelWalk/4000");
-    const double loaded2000 = reporter.Of("BM_LabelWalkAfterLoad/2000");
-    const double loaded4000 = reporter.Of("BM_LabelWalkAfterLoad/4000");
-    const double sqlite2000 = reporter.Of("BM_LabelWalkSqlite/2000");
-    const double sqliteC2000 = reporter.Of("BM_LabelWalkSqliteC/2000");
-    const double hand2000 = reporter.Of("BM_LabelWalkHand/2000");
-    const double simdjson = reporter.Of("BM_ParseLabelPacketSimdjson");
-    const double decode = reporter.Of("BM_DecodeLabelPacket");
-    const double decodeAndFirst = reporter.Of("BM_DecodeLabelPacketAndFirst");
-    const double parse = reporter.Of("BM_ParseLabelPacketJson");
+    using benchsupport::Ratio;
+    const double walk2000 = reporter.CpuOf("BM_LabelWalk/2000");
+    const double walk4000 = reporter.CpuOf("BM_LabelWalk/4000");
+    const double loaded2000 = reporter.CpuOf("BM_LabelWalkAfterLoad/2000");
+    const double loaded4000 = reporter.CpuOf("BM_LabelWalkAfterLoad/4000");
+    const double sqlite2000 = reporter.CpuOf("BM_LabelWalkSqlite/2000");
+    const double sqliteC2000 = reporter.CpuOf("BM_LabelWalkSqliteC/2000");
+    const double hand2000 = reporter.CpuOf("BM_LabelWalkHand/2000");
+    const double simdjson = reporter.CpuOf("BM_ParseLabelPacketSimdjson");
+    const double decode = reporter.CpuOf("BM_DecodeLabelPacket");
+    const double decodeAndFirst = reporter.CpuOf("BM_DecodeLabelPacketAndFirst");
+    const double parse = reporter.CpuOf("BM_ParseLabelPacketJson");
     std::fflush(stdout);
     std::printf("walk_vs_sqlite_qt=%.3f growth_after_load=%.3f decode_without_first_vs_parse=%.3f\n",
-                ratio(walk2000, sqlite2000), ratio(loaded4000, loaded2000), ratio(decode, parse));
+                Ratio(walk2000, sqlite2000), Ratio(loaded4000, loaded2000), Ratio(decode, parse));
     std::printf("walk_vs_sqlite_c=%.3f walk_vs_hand=%.3f growth=%.3f decode_vs_parse=%.3f decode_vs_simdjson=%.3f\n",
-                ratio(walk2000, sqliteC2000), ratio(walk2000, hand2000), ratio(walk4000, walk2000),
-                ratio(decodeAndFirst, parse), ratio(decodeAndFirst, simdjson));
+                Ratio(walk2000, sqliteC2000), Ratio(walk2000, hand2000), Ratio(walk4000, walk2000),
+                Ratio(decodeAndFirst, parse), Ratio(decodeAndFirst, simdjson));
     return 0;
 }

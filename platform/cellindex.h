@@ -11,11 +11,11 @@
 
 #pragma once
 
-#include <QHashFunctions>
+#include <QHashFunctions>  // QHashSeed
 #include <QString>
-#include <QVarLengthArray>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <utility>
@@ -106,17 +106,23 @@ private:
     };
     static constexpr std::size_t kNone = std::size_t(-1);
 
+    // FNV-1a over the code units (folded as the case-insensitive comparison folds, so equal keys
+    // hash alike), started from the process's hash seed and mixed at the end so that the low
+    // bits, which pick the slot, depend on every unit. Computed inline: the keys are short.
     std::size_t Hash(QStringView text) const
     {
-        if (!ci_)
-            return qHash(text, seed_);
-        // Folded as the case-insensitive comparison folds, so equal keys hash alike.
-        QVarLengthArray<char16_t, 64> folded(text.size());
+        std::uint64_t h = 14695981039346656037ull ^ std::uint64_t(seed_);
+        const QChar* units = text.data();
         for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t c = text[i].unicode();
-            folded[i] = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
+            char16_t c = units[i].unicode();
+            if (ci_)
+                c = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
+            h = (h ^ c) * 1099511628211ull;
         }
-        return qHash(QStringView(folded.constData(), folded.size()), seed_);
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccdull;
+        h ^= h >> 33;
+        return std::size_t(h);
     }
 
     bool Same(QStringView text, const Row* row) const

@@ -49,8 +49,12 @@ int CompareCells(const QVariant& a, const QVariant& b, TFieldType type)
     case TFieldType::FixedString: {
         const QString* x = CellAs<QString>(a);
         const QString* y = CellAs<QString>(b);
-        if (x && y)
+        if (x && y) {
+            // Texts written from one QString share their characters (a mark, a status).
+            if (x->constData() == y->constData() && x->size() == y->size())
+                return 0;
             return x->compare(*y);
+        }
         return x ? 1 : (y ? -1 : 0);
     }
     case TFieldType::Float: {
@@ -72,11 +76,19 @@ struct IndexDef {
     bool descending;
 };
 
+using RowPtr = std::unique_ptr<Row>;
+
+// Ownership of rows: a row is owned by exactly one place at a time. A live row is owned by the
+// set's insertion order (Impl::all); every other reference to it (the view, the hash indexes,
+// the bookmark table, the change log's `live`, the cursor's insert anchors) is a plain pointer
+// that the set drops before the row leaves `all`. Delete moves a loaded row out of `all` into its
+// change-log entry (`gone`), which owns it until CancelUpdates moves it back or the log is
+// cleared; a row inserted since the load is freed on delete, as nothing can bring it back.
 struct ChangeEntry {
     TChangeKind kind;
     quint64 rowId;
-    Row* live = nullptr;            // the row while it exists
-    std::unique_ptr<Row> gone;      // a deleted loaded row, kept for CancelUpdates
+    Row* live = nullptr;            // the row while it exists (owned by Impl::all)
+    RowPtr gone;                    // a deleted loaded row, kept for CancelUpdates
     QVariantList original;          // values at load time (Modify, Delete)
     bool alive = true;              // false once a new row's insert was undone by its delete
 };
@@ -139,6 +151,76 @@ QStringList SplitNames(const QString& names)
     throw EDatabaseError(message);
 }
 
+[[noreturn]] void RefusePacket(const QString& what)
+{
+    Fail(QStringLiteral("Pacote de dados inválido: %1.").arg(what));
+}
+
+// Where a packet's columns go in the set's rows, and what their values must be.
+struct PacketLayout {
+    bool defineFields = false;       // the set has no fields and takes the packet's columns
+    std::vector<int> target;         // per packet column, its slot in the set's rows
+    std::vector<TPacketField> kinds;  // per packet column, the kind and width its values must have
+    QList<TPacketField> extras;      // packet columns the set does not declare, after the fields
+    int columns = 0;                 // slots per row
+    bool identity = true;            // every packet column lands in the slot of its own position
+};
+
+// Checks one row of a packet against the layout and brings its values to the set's forms: an
+// empty text becomes null (as it is when written through a field), a whole number a double, a
+// date-time its wall-clock reading.
+void CheckPacketRow(QVariantList& row, qsizetype r, const PacketLayout& layout)
+{
+    if (row.size() != qsizetype(layout.kinds.size()))
+        RefusePacket(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(r + 1).arg(row.size()).arg(qsizetype(layout.kinds.size())));
+    QVariant* cells = row.data();
+    for (qsizetype c = 0; c < row.size(); ++c) {
+        QVariant& v = cells[c];
+        if (!v.data_ptr().typeInterface())
+            continue;  // null
+        const TPacketField& kind = layout.kinds[size_t(c)];
+        switch (FieldType(kind.type)) {
+        case TFieldType::String:
+        case TFieldType::FixedString: {
+            const QString* text = CellAs<QString>(v);
+            if (!text)
+                RefusePacket(QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name));
+            if (text->size() > kind.width)
+                RefusePacket(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
+                                 .arg(r + 1).arg(kind.name, *text).arg(kind.width));
+            if (text->isEmpty())
+                v = QVariant();
+            break;
+        }
+        case TFieldType::Float: {
+            if (CellAs<double>(v))
+                break;
+            const int t = v.typeId();
+            if (t != QMetaType::Int && t != QMetaType::LongLong && t != QMetaType::Float && t != QMetaType::UInt &&
+                t != QMetaType::ULongLong)
+                RefusePacket(QStringLiteral("linha %1, campo %2: esperado um número").arg(r + 1).arg(kind.name));
+            v = v.toDouble();
+            break;
+        }
+        case TFieldType::DateTime: {
+            const QDateTime wallClock = v.typeId() == QMetaType::QDateTime ? WallClock(v.toDateTime()) : QDateTime();
+            if (!wallClock.isValid())
+                RefusePacket(QStringLiteral("linha %1, campo %2: esperada uma data e hora").arg(r + 1).arg(kind.name));
+            if (v.toDateTime().timeSpec() != Qt::UTC)
+                v = wallClock;
+            break;
+        }
+        }
+    }
+}
+
+// Checks every row of the packet before anything is replaced.
+void CheckPacketRows(TDataPacket& packet, const PacketLayout& layout)
+{
+    for (qsizetype r = 0; r < packet.rows.size(); ++r)
+        CheckPacketRow(packet.rows[r], r, layout);
+}
+
 }  // namespace
 
 struct TClientDataSet::Impl {
@@ -150,7 +232,7 @@ struct TClientDataSet::Impl {
     bool active = false;
     TDataSetState state = TDataSetState::Inactive;
 
-    std::vector<Row*> all;  // owned, in insertion order (ascending rank)
+    std::vector<RowPtr> all;  // the live rows, owned here, in insertion order (ascending rank)
     QHash<quint64, Row*> byId;  // built on first use (bookmarks), then maintained
     bool byIdBuilt = false;
     quint64 nextId = 1;
@@ -207,13 +289,11 @@ struct TClientDataSet::Impl {
 
     void FreeRows()
     {
-        for (Row* r : all)
-            delete r;
         all.clear();
         byId.clear();
         byIdBuilt = false;
         view.clear();
-        log.clear();
+        log.clear();  // frees the deleted rows it kept
         liveChanges = 0;
         for (const auto& [key, index] : hashes)
             hashSizes[key] = std::max(hashSizes[key], index.Keys());
@@ -277,9 +357,9 @@ struct TClientDataSet::Impl {
         if (h == hashes.end()) {
             const auto hint = hashSizes.find(key);
             h = hashes.emplace(key, CellIndex(ci, SlotText{slot}, hint == hashSizes.end() ? 0 : hint->second)).first;
-            for (Row* r : all)
+            for (const RowPtr& r : all)
                 if (const QString* t = CellAs<QString>(r->values.at(slot)))
-                    h->second.Add(r, *t);
+                    h->second.Add(r.get(), *t);
         }
         return h->second.Find(text);
     }
@@ -333,13 +413,19 @@ struct TClientDataSet::Impl {
                         rows.push_back(*r);
             };
             if (!filtered || !filter) {
-                rows = all;
+                rows.reserve(all.size());
+                for (const RowPtr& r : all)
+                    rows.push_back(r.get());
             } else if (!smallest.empty() && filter->KeyTerms().size() == 1 && filter->IsKeyTermsOnly()) {
                 rows.assign(smallest.begin(), smallest.end());
             } else if (!smallest.empty())
                 take(smallest.data(), smallest.data() + smallest.size());
-            else
-                take(all.data(), all.data() + all.size());
+            else {
+                rows.reserve(all.size());
+                for (const RowPtr& r : all)
+                    if (Passes(r.get()))
+                        rows.push_back(r.get());
+            }
             if (!sortKeys.empty() && rows.size() > 64)
                 SortByKeys(rows);
             else if (!smallest.empty() || !sortKeys.empty())
@@ -528,7 +614,10 @@ struct TClientDataSet::Impl {
 
     void Renumber()
     {
-        std::vector<Row*> rows(all.begin(), all.end());
+        std::vector<Row*> rows;
+        rows.reserve(all.size());
+        for (const RowPtr& r : all)
+            rows.push_back(r.get());
         for (auto& e : log)
             if (e.gone)
                 rows.push_back(e.gone.get());
@@ -543,8 +632,8 @@ struct TClientDataSet::Impl {
         if (!byIdBuilt) {
             byId.clear();
             byId.reserve(qsizetype(all.size()));
-            for (Row* r : all)
-                byId.insert(r->id, r);
+            for (const RowPtr& r : all)
+                byId.insert(r->id, r.get());
             byIdBuilt = true;
         }
         return byId.value(id);
@@ -556,33 +645,112 @@ struct TClientDataSet::Impl {
             byId.insert(row->id, row);
     }
 
-    void PlaceInOrder(Row* row, Row* before)
+    // Maps the packet's columns onto the set: the declared field of the same name (its kind must
+    // match, its width applies), else an undeclared column after the fields; a set without fields
+    // takes the packet's columns as they come.
+    PacketLayout LayOutPacket(const QList<TPacketField>& packetFields) const
     {
+        PacketLayout layout;
+        layout.defineFields = fields.empty();
+        const int declared = layout.defineFields ? int(packetFields.size()) : int(fields.size());
+        layout.target.resize(size_t(packetFields.size()));
+        layout.kinds.resize(size_t(packetFields.size()));
+        for (qsizetype c = 0; c < packetFields.size(); ++c) {
+            const TPacketField& pf = packetFields.at(c);
+            for (qsizetype e = 0; e < c; ++e)
+                if (packetFields.at(e).name.compare(pf.name, Qt::CaseInsensitive) == 0)
+                    RefusePacket(QStringLiteral("o campo %1 aparece duas vezes").arg(pf.name));
+            int slot = layout.defineFields ? int(c) : SlotOf(pf.name);
+            TPacketField kind = pf;
+            if (slot >= 0 && !layout.defineFields) {
+                const TField* f = fields[size_t(slot)].get();
+                if (!SameKind(f->DataType(), pf.type))
+                    RefusePacket(QStringLiteral("o campo %1 vem como %2 e é declarado como %3")
+                                     .arg(pf.name, PacketFieldTypeName(pf.type), PacketFieldTypeName(PacketType(f->DataType()))));
+                kind.type = PacketType(f->DataType());
+                kind.width = f->Size();
+            } else if (slot < 0) {
+                slot = declared + int(layout.extras.size());
+                layout.extras.append(pf);
+            }
+            if (IsText(FieldType(kind.type)) && kind.width < 1)
+                RefusePacket(QStringLiteral("o campo %1 não tem uma largura válida").arg(pf.name));
+            layout.target[size_t(c)] = slot;
+            layout.kinds[size_t(c)] = kind;
+            layout.identity = layout.identity && slot == int(c);
+        }
+        layout.columns = declared + int(layout.extras.size());
+        layout.identity = layout.identity && layout.columns == int(packetFields.size());
+        return layout;
+    }
+
+    // Drops every row and the change log and takes the checked packet rows in their order.
+    void ReplaceRows(QList<QVariantList>&& rows, const PacketLayout& layout)
+    {
+        FreeRows();
+        extraColumns = layout.extras;
+        all.reserve(size_t(rows.size()));
+        for (QVariantList& values : rows) {
+            auto row = std::make_unique<Row>();
+            if (layout.identity) {
+                row->values = std::move(values);
+            } else {
+                row->values = QVariantList(layout.columns);
+                for (qsizetype c = 0; c < values.size(); ++c)
+                    row->values[layout.target[size_t(c)]] = std::move(values[c]);
+            }
+            row->id = nextId++;
+            row->rank = qint64(all.size() + 1) * kRankGap;
+            all.push_back(std::move(row));
+        }
+    }
+
+    // The first row of the insertion order whose rank is not below `rank`.
+    std::vector<RowPtr>::iterator RankPosition(qint64 rank)
+    {
+        return std::lower_bound(all.begin(), all.end(), rank, [](const RowPtr& r, qint64 v) { return r->rank < v; });
+    }
+
+    // Gives the set the row, before `before` in insertion order (at the end when null), and
+    // returns it.
+    Row* PlaceInOrder(RowPtr owned, Row* before)
+    {
+        Row* row = owned.get();
         if (!before) {
             row->rank = all.empty() ? kRankGap : all.back()->rank + kRankGap;
-            all.push_back(row);
-            return;
+            all.push_back(std::move(owned));
+            return row;
         }
-        auto pos = std::lower_bound(all.begin(), all.end(), before->rank, [](const Row* r, qint64 v) { return r->rank < v; });
+        auto pos = RankPosition(before->rank);
         qint64 prev = pos == all.begin() ? before->rank - 2 * kRankGap : (*(pos - 1))->rank;
         if (before->rank - prev < 2) {
             Renumber();
-            pos = std::lower_bound(all.begin(), all.end(), before->rank, [](const Row* r, qint64 v) { return r->rank < v; });
+            pos = RankPosition(before->rank);
             prev = pos == all.begin() ? before->rank - 2 * kRankGap : (*(pos - 1))->rank;
         }
         row->rank = prev + (before->rank - prev) / 2;
-        all.insert(pos, row);
+        all.insert(pos, std::move(owned));
+        return row;
     }
 
-    void RemoveFromOrder(Row* row)
+    // Puts a row that left the set back at its rank (CancelUpdates).
+    void RestoreInOrder(RowPtr owned)
     {
-        auto pos = std::lower_bound(all.begin(), all.end(), row->rank, [](const Row* r, qint64 v) { return r->rank < v; });
-        if (pos != all.end() && *pos == row)
-            all.erase(pos);
-        else
-            all.erase(std::remove(all.begin(), all.end(), row), all.end());
+        const qint64 rank = owned->rank;
+        all.insert(RankPosition(rank), std::move(owned));
+    }
+
+    // Takes the row out of the insertion order and hands its ownership to the caller.
+    RowPtr RemoveFromOrder(Row* row)
+    {
+        auto pos = RankPosition(row->rank);
+        if (pos == all.end() || pos->get() != row)
+            pos = std::find_if(all.begin(), all.end(), [row](const RowPtr& r) { return r.get() == row; });
+        RowPtr owned = std::move(*pos);
+        all.erase(pos);
         if (byIdBuilt)
             byId.remove(row->id);
+        return owned;
     }
 
     void LogInsert(Row* row)
@@ -602,26 +770,27 @@ struct TClientDataSet::Impl {
     }
 
     // Takes the removed row: frees a new one, keeps a loaded one for CancelUpdates.
-    void LogDelete(Row* row)
+    void LogDelete(RowPtr owned)
     {
+        Row* row = owned.get();
         if (row->isNew) {
             if (row->logPos >= 0 && log[size_t(row->logPos)].alive) {
                 log[size_t(row->logPos)].alive = false;
                 log[size_t(row->logPos)].live = nullptr;
                 --liveChanges;
             }
-            delete row;
-            return;
+            return;  // `owned` frees it
         }
         if (row->logPos >= 0) {
             ChangeEntry& e = log[size_t(row->logPos)];
             e.kind = TChangeKind::Delete;
             e.live = nullptr;
-            e.gone.reset(row);
+            e.gone = std::move(owned);
             return;
         }
         row->logPos = int(log.size());
-        log.push_back(ChangeEntry{TChangeKind::Delete, row->id, nullptr, std::unique_ptr<Row>(row), row->values, true});
+        QVariantList original = row->values;
+        log.push_back(ChangeEntry{TChangeKind::Delete, row->id, nullptr, std::move(owned), std::move(original), true});
         ++liveChanges;
     }
 };
@@ -1129,12 +1298,12 @@ void TClientDataSet::Edit()
     Fire(AfterEdit, this);
 }
 
-void TClientDataSet::SetFieldValue(TField* field, const QVariant& value)
+void TClientDataSet::SetFieldValue(TField* field, QVariant value)
 {
     CheckActive();
     if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
         Fail(QStringLiteral("O conjunto de dados %1 não está em modo de edição ou inserção.").arg(objectName()));
-    D.buffer[field->Index()] = value;
+    D.buffer[field->Index()] = std::move(value);
     D.modified = true;
     Notify(int(TDataSource::Event::FieldChange), field);
 }
@@ -1173,8 +1342,7 @@ void TClientDataSet::Post()
             }
         }
     } else {
-        auto* row = new Row{std::move(D.buffer), 0, D.nextId++, 0, true};
-        D.PlaceInOrder(row, D.insertBefore);
+        Row* row = D.PlaceInOrder(std::make_unique<Row>(Row{std::move(D.buffer), 0, D.nextId++, 0, true}), D.insertBefore);
         D.Adopt(row);
         D.HashAdd(row);
         D.LogInsert(row);
@@ -1234,9 +1402,9 @@ void TClientDataSet::Delete()
     D.modified = false;
     D.leftView = false;
     D.RemoveFromView(D.cur);
-    D.RemoveFromOrder(row);
+    RowPtr owned = D.RemoveFromOrder(row);
     D.HashRemove(row, row->values);
-    D.LogDelete(row);
+    D.LogDelete(std::move(owned));
     D.aggDirty = true;
     SetState(TDataSetState::Browse);
     Notify(int(TDataSource::Event::DataSetChange));
@@ -1526,121 +1694,18 @@ void TClientDataSet::LoadPacket(TDataPacket&& packet)
 
 void TClientDataSet::InstallPacket(TDataPacket&& packet)
 {
-    auto refuse = [](const QString& what) { Fail(QStringLiteral("Pacote de dados inválido: %1.").arg(what)); };
-    // Columns: the declared field of the same name, else an undeclared column after the fields.
-    const bool defineFields = D.fields.empty();
-    const int declared = defineFields ? int(packet.fields.size()) : int(D.fields.size());
-    QList<TPacketField> extras;
-    std::vector<int> target(size_t(packet.fields.size()));
-    std::vector<TPacketField> kinds(size_t(packet.fields.size()));
-    bool identity = true;
-    for (qsizetype c = 0; c < packet.fields.size(); ++c) {
-        const TPacketField& pf = packet.fields.at(c);
-        for (qsizetype e = 0; e < c; ++e)
-            if (packet.fields.at(e).name.compare(pf.name, Qt::CaseInsensitive) == 0)
-                refuse(QStringLiteral("o campo %1 aparece duas vezes").arg(pf.name));
-        int slot = defineFields ? int(c) : D.SlotOf(pf.name);
-        TPacketField kind = pf;
-        if (slot >= 0 && !defineFields) {
-            const TField* f = D.fields[slot].get();
-            if (!SameKind(f->DataType(), pf.type))
-                refuse(QStringLiteral("o campo %1 vem como %2 e é declarado como %3")
-                           .arg(pf.name, PacketFieldTypeName(pf.type), PacketFieldTypeName(PacketType(f->DataType()))));
-            kind.type = PacketType(f->DataType());
-            kind.width = f->Size();
-        } else if (slot < 0) {
-            slot = declared + int(extras.size());
-            extras.append(pf);
-        }
-        if (IsText(FieldType(kind.type)) && kind.width < 1)
-            refuse(QStringLiteral("o campo %1 não tem uma largura válida").arg(pf.name));
-        target[size_t(c)] = slot;
-        kinds[size_t(c)] = kind;
-        identity = identity && slot == int(c);
-    }
-    const int columns = declared + int(extras.size());
-    identity = identity && columns == int(packet.fields.size());
-
-    // Check every value before anything is replaced.
-    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
-        QVariantList& row = packet.rows[r];
-        if (row.size() != packet.fields.size())
-            refuse(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(r + 1).arg(row.size()).arg(packet.fields.size()));
-        QVariant* cells = row.data();
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            QVariant& v = cells[c];
-            if (!v.data_ptr().typeInterface())
-                continue;  // null
-            const TPacketField& kind = kinds[size_t(c)];
-            if (IsText(FieldType(kind.type))) {
-                const QString* text = CellAs<QString>(v);
-                if (!text)
-                    refuse(QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name));
-                if (text->size() > kind.width)
-                    refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
-                               .arg(r + 1).arg(kind.name, *text).arg(kind.width));
-                // An empty text is null here as it is when written through a field.
-                if (text->isEmpty())
-                    v = QVariant();
-                continue;
-            }
-            if (FieldType(kind.type) == TFieldType::Float && CellAs<double>(v))
-                continue;
-            const int t = v.typeId();
-            switch (FieldType(kind.type)) {
-            case TFieldType::String:
-            case TFieldType::FixedString: {
-                const QString& text = *static_cast<const QString*>(v.constData());
-                if (text.size() > kind.width)
-                    refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
-                               .arg(r + 1).arg(kind.name, text).arg(kind.width));
-                break;
-            }
-            case TFieldType::Float:
-                if (t == QMetaType::Double)
-                    break;
-                if (t != QMetaType::Int && t != QMetaType::LongLong && t != QMetaType::Float && t != QMetaType::UInt &&
-                    t != QMetaType::ULongLong)
-                    refuse(QStringLiteral("linha %1, campo %2: esperado um número").arg(r + 1).arg(kind.name));
-                v = v.toDouble();
-                break;
-            case TFieldType::DateTime: {
-                const QDateTime wallClock = t == QMetaType::QDateTime ? WallClock(v.toDateTime()) : QDateTime();
-                if (!wallClock.isValid())
-                    refuse(QStringLiteral("linha %1, campo %2: esperada uma data e hora").arg(r + 1).arg(kind.name));
-                if (v.toDateTime().timeSpec() != Qt::UTC)
-                    v = wallClock;
-                break;
-            }
-            }
-        }
-    }
-    // A set without fields takes the packet's columns.
-    if (defineFields) {
+    // Nothing of the set changes until every column and every value has passed.
+    const PacketLayout layout = D.LayOutPacket(packet.fields);
+    CheckPacketRows(packet, layout);
+    if (layout.defineFields) {
         for (qsizetype c = 0; c < packet.fields.size(); ++c) {
             const TPacketField& pf = packet.fields.at(c);
             D.fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
         }
     }
-
     if (D.active)
         Deactivate();
-    D.FreeRows();
-    D.extraColumns = extras;
-    D.all.reserve(size_t(packet.rows.size()));
-    for (QVariantList& values : packet.rows) {
-        auto* row = new Row;
-        if (identity) {
-            row->values = std::move(values);
-        } else {
-            row->values = QVariantList(columns);
-            for (qsizetype c = 0; c < values.size(); ++c)
-                row->values[target[size_t(c)]] = std::move(values[c]);
-        }
-        row->id = D.nextId++;
-        row->rank = qint64(D.all.size() + 1) * kRankGap;
-        D.all.push_back(row);
-    }
+    D.ReplaceRows(std::move(packet.rows), layout);
     Activate();
 }
 
@@ -1651,7 +1716,7 @@ TDataPacket TClientDataSet::Packet() const
         packet.fields.append({f->FieldName(), PacketType(f->DataType()), f->Size()});
     packet.fields.append(D.extraColumns);
     packet.rows.reserve(qsizetype(D.all.size()));
-    for (const Row* r : D.all)
+    for (const RowPtr& r : D.all)
         packet.rows.append(r->values);
     return packet;
 }
@@ -1691,7 +1756,7 @@ int TClientDataSet::ChangeCount() const
 
 void TClientDataSet::MergeChangeLog()
 {
-    for (Row* r : D.all) {
+    for (const RowPtr& r : D.all) {
         r->isNew = false;
         r->logPos = -1;
     }
@@ -1708,19 +1773,17 @@ void TClientDataSet::CancelUpdates()
             continue;
         switch (e->kind) {
         case TChangeKind::Insert:
-            D.RemoveFromOrder(e->live);
-            delete e->live;
+            D.RemoveFromOrder(e->live);  // frees it
             break;
         case TChangeKind::Modify:
             e->live->values = e->original;
             e->live->logPos = -1;
             break;
         case TChangeKind::Delete: {
-            Row* row = e->gone.release();
+            Row* row = e->gone.get();
             row->values = e->original;
             row->logPos = -1;
-            auto pos = std::lower_bound(D.all.begin(), D.all.end(), row->rank, [](const Row* r, qint64 v) { return r->rank < v; });
-            D.all.insert(pos, row);
+            D.RestoreInOrder(std::move(e->gone));
             D.Adopt(row);
             break;
         }

@@ -184,7 +184,7 @@ void TField::SetValue(const QVariant& value)
     }
     switch (value.typeId()) {
     case QMetaType::QString:
-        SetAsString(value.toString());
+        Store(value);  // an empty text is null, as through SetAsString
         return;
     case QMetaType::QDateTime:
         SetAsDateTime(value.toDateTime());
@@ -198,7 +198,7 @@ void TField::SetValue(const QVariant& value)
 }
 
 // Converts an incoming value (QString, double or QDateTime) to the field's kind.
-QVariant TField::Convert(const QVariant& value) const
+QVariant TField::Convert(QVariant value) const
 {
     if (!value.isValid())
         return {};
@@ -206,6 +206,12 @@ QVariant TField::Convert(const QVariant& value) const
     switch (type_) {
     case TFieldType::String:
     case TFieldType::FixedString: {
+        if (t == QMetaType::QString) {
+            // The usual case: a text that fits goes in as it is, sharing its characters.
+            const QString& given = *static_cast<const QString*>(value.constData());
+            if (!given.isEmpty() && given.size() <= size_)
+                return value;
+        }
         QString text;
         if (t == QMetaType::QString) text = value.toString();
         else if (t == QMetaType::QDateTime) text = DateTimeToStr(DateTimeFromQt(value.toDateTime()));
@@ -215,6 +221,7 @@ QVariant TField::Convert(const QVariant& value) const
         return text.isEmpty() ? QVariant() : QVariant(text);
     }
     case TFieldType::Float:
+        if (t == QMetaType::Double) return value;
         if (t == QMetaType::QString) return StrToFloat(value.toString());
         if (t == QMetaType::QDateTime) return DateTimeFromQt(value.toDateTime());
         return value.toDouble();
@@ -227,12 +234,12 @@ QVariant TField::Convert(const QVariant& value) const
     return {};
 }
 
-void TField::Store(const QVariant& value)
+void TField::Store(QVariant value)
 {
     // An aggregate is computed from the rows and has no cell of its own to write.
     if (slot_ < 0)
         throw EDatabaseError(QStringLiteral("O campo %1 é um agregado e não pode ser alterado.").arg(name_));
-    dataSet_->SetFieldValue(this, Convert(value));
+    dataSet_->SetFieldValue(this, Convert(std::move(value)));
 }
 
 QString TField::FormatValue(const QVariant& v, bool displayText) const

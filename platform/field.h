@@ -84,8 +84,8 @@ protected:
 private:
     // The current cell without copying it (an aggregate computes it into scratch).
     const QVariant& Cell(QVariant& scratch) const;
-    void Store(const QVariant& value);
-    QVariant Convert(const QVariant& value) const;
+    void Store(QVariant value);
+    QVariant Convert(QVariant value) const;
 
     TClientDataSet* dataSet_;
     QString name_;

@@ -198,8 +198,10 @@ namespace fast {
 namespace od = simdjson::ondemand;
 
 // The last texts read in one column, kept to share their QString when a later row repeats one
-// (the branch, the entry, the item, the status): a repeated text costs a comparison, not an
-// allocation. A text not among them replaces the oldest.
+// (the branch, the entry, the item, the status, a label's number within its item): a repeated
+// text costs a comparison, not an allocation. The texts sit in a small table by a hash of their
+// bytes; a text not there replaces the one in its place. A column whose texts hardly ever repeat
+// (a barcode) stops looking after a while and converts each text as it comes.
 struct LastTexts {
     struct Text {
         std::string utf8;
@@ -207,21 +209,35 @@ struct LastTexts {
         QDateTime dateTime;
         bool valid = false;
     };
-    static constexpr size_t kKept = 4;
+    static constexpr size_t kKept = 64;
+    static constexpr size_t kTrial = 512;  // texts read before a column may stop looking
     Text kept[kKept];
-    size_t oldest = 0;
+    Text fresh;  // the text just read, for a column that stopped looking
+    size_t seen = 0, repeats = 0;
+
+    static size_t Place(std::string_view utf8)
+    {
+        size_t h = utf8.size();
+        for (char c : utf8)
+            h = h * 31 + static_cast<unsigned char>(c);
+        return h % kKept;
+    }
 
     const Text& Of(std::string_view utf8, bool dateTime)
     {
-        for (const Text& t : kept)
-            if (t.valid && t.utf8 == utf8)
+        const bool looking = seen < kTrial || repeats * 8 >= seen;
+        Text& t = looking ? kept[Place(utf8)] : fresh;
+        if (looking) {
+            ++seen;
+            if (t.valid && t.utf8 == utf8) {
+                ++repeats;
                 return t;
-        Text& t = kept[oldest];
-        oldest = (oldest + 1) % kKept;
-        t.utf8.assign(utf8);
+            }
+            t.utf8.assign(utf8);
+        }
         t.text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
         t.dateTime = dateTime ? ParseDateTime(t.text) : QDateTime();
-        t.valid = true;
+        t.valid = looking;
         return t;
     }
 };

@@ -362,9 +362,11 @@ bool ParseNumber(const QString& text, Float& value)
     throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
 }
 
+// The whole part is the day; before day zero the fraction counts forward from midnight and makes
+// the value more negative, so a time of day on 01/01/0001 lies below that day's number.
 bool IsDateTimeInRange(TDateTime value)
 {
-    return std::isfinite(value) && value >= kMinDateTime && value < kMaxDateTime;
+    return std::isfinite(value) && std::trunc(value) >= kMinDateTime && value < kMaxDateTime;
 }
 
 }   // namespace

@@ -84,6 +84,12 @@ TEST_F(RecordSetPackets, DateTimesWithMillisecondsAndDoublesTravelExactly)
     const TDataPacket back = DataPacketFromJsonBytes(QJsonDocument(json).toJson());
     EXPECT_EQ(back.rows.at(0).at(0).toDateTime(), WallClock(QDate(2026, 1, 2), QTime(3, 4, 5, 678)));
     EXPECT_EQ(back.rows.at(0).at(1).toDouble(), 0.1 + 0.2);
+    // A time of day on the first day a date can hold loads and shows as that day.
+    TClientDataSet first;
+    first.LoadPacket(DataPacketFromJsonBytes(R"({"fields": [{"name": "D", "type": "dateTime"}],
+                                                "rows": [["6851-01-30T00:00:00"], ["0001-01-01T00:00:15"]]})"));
+    first.Last();
+    EXPECT_EQ(first.FieldByName("D")->AsString(), "01/01/0001 00:00:15");
 }
 
 TEST_F(RecordSetPackets, BadPacketsAreRefusedSayingWhatIsWrongAndTheRowsStay)

@@ -192,6 +192,9 @@ TEST(DayNumbers, QtDateTimesRoundTripToTheMillisecond)
         WallClock(QDate(2000, 2, 29), QTime(7, 30, 15, 250)),
         WallClock(QDate(1899, 12, 29), QTime(6, 0)),
         WallClock(QDate(1800, 1, 1), QTime(12, 0)),
+        // the first and the last moments a day number can hold
+        WallClock(QDate(1, 1, 1), QTime(0, 0, 15)),
+        WallClock(QDate(9999, 12, 31), QTime(23, 59, 59, 999)),
     };
     for (const QDateTime& t : times)
         EXPECT_EQ(QtFromDateTime(DateTimeFromQt(t)), t) << t.toString(Qt::ISODateWithMs).toStdString();
@@ -234,6 +237,9 @@ TEST(DateTexts, DatesShowAsDayMonthYearAndTheTimeOnlyWhenSet)
     EXPECT_EQ(DateTimeToStr(46364.75), "08/12/2026 18:00:00");
     EXPECT_EQ(DateTimeToStr(DateTimeFromQt(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)))), "02/01/2026 03:04:05");
     EXPECT_THROW(DateToStr(std::nan("")), EConvertError);
+    // A time of day on the first day lies below that day's number and is still that day.
+    EXPECT_EQ(DateTimeToStr(DateTimeFromQt(WallClock(QDate(1, 1, 1), QTime(0, 0, 15)))), "01/01/0001 00:00:15");
+    EXPECT_THROW(DateToStr(-693594.0), EConvertError);
 }
 
 TEST(DateTexts, ReadingADateIsStrictAndRoundTrips)
