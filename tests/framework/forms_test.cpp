@@ -160,6 +160,16 @@ TEST_F(Forms, ScreensOpenAsChildWindowsOfTheRegisteredArea)
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(area.subWindowList().isEmpty());
 
+    // A screen worked in all day opens filling the area, the main window's size.
+    form = CreateForm<TfrmTeste>();
+    form->SetBounds(242, 72, 770, 638);
+    form->SetOpensFillingArea(true);
+    form->Show();
+    EXPECT_EQ(form->SubWindow()->geometry(), area.viewport()->rect());
+    form->closeAs = TCloseAction::caFree;
+    form->Close();
+    DeletePending();
+
     // With a workstation file, the next opening is where the person left the screen; a place
     // out of reach of the area is not taken.
     QTemporaryDir dir;
