@@ -7,6 +7,7 @@
 #include "framework/routines.h"
 #include "framework/session.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -166,8 +167,20 @@ TEST_F(Forms, ScreensOpenAsChildWindowsOfTheRegisteredArea)
     form->SetOpensFillingArea(true);
     form->Show();
     EXPECT_EQ(form->SubWindow()->geometry(), area.viewport()->rect());
-    form->closeAs = TCloseAction::caFree;
-    form->Close();
+    // Ctrl+Tab changes the screen's page; the area does not take it to switch windows.
+    QPointer<TfrmTeste> other = CreateForm<TfrmTeste>();
+    other->Show();
+    form->Show();
+    area.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&area));
+    form->dbgPadrao->setFocus();
+    QTest::keyClick(form->dbgPadrao, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form->pgcPadrao->ActivePage(), form->tshFormulario);
+    EXPECT_EQ(area.activeSubWindow(), form->SubWindow());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(form->pgcPadrao->ActivePage(), form->tshFolhaDados);
+    for (TfrmTeste* open : {form.data(), other.data()})
+        open->Close();
     DeletePending();
 
     // With a workstation file, the next opening is where the person left the screen; a place
