@@ -3,10 +3,20 @@
 #include "framework/eventguard.h"
 #include "framework/tabsheet.h"
 
+#include <QShortcut>
+
+#include <utility>
+
 TCustomPageControl98::TCustomPageControl98(QWidget* parent, const QString& name) : QTabWidget(parent)
 {
     setObjectName(name);
     connect(this, &QTabWidget::currentChanged, this, &TCustomPageControl98::CurrentChanged);
+    for (const auto& [key, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                    std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1}}) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { MoveByKeyboard(step); });
+    }
 }
 
 void TCustomPageControl98::AddPage(TTabSheet* sheet)
@@ -44,6 +54,17 @@ void TCustomPageControl98::SetActivePage(TTabSheet* sheet)
     setCurrentIndex(index);
     settingFromCode_ = false;
     shown_ = currentIndex();
+}
+
+void TCustomPageControl98::MoveByKeyboard(int step)
+{
+    for (int moved = 1; moved < count(); ++moved) {
+        const int index = (currentIndex() + step * moved + count()) % count();
+        if (isTabEnabled(index)) {
+            setCurrentIndex(index);
+            return;
+        }
+    }
 }
 
 void TCustomPageControl98::CurrentChanged(int index)

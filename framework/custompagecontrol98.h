@@ -3,7 +3,10 @@
 // between enabled pages only; OnChanging may refuse a move (allow = false) and OnChange runs
 // after the person has moved to another page. SetActivePage(sheet) makes a page current from
 // code, enabled or not, and raises neither event (the caller knows what it changed). Enter and
-// exit events of the whole control come from TFocusEvents.
+// exit events of the whole control come from TFocusEvents. Ctrl+Tab and Ctrl+Shift+Tab, with the
+// focus anywhere in the control, move to the next or previous enabled page as a click on its tab
+// does; they are the control's own keys, so a child-window area does not take them to switch
+// windows.
 
 #include "framework/focusevents.h"
 
@@ -29,6 +32,7 @@ public:
 
 private:
     void CurrentChanged(int index);
+    void MoveByKeyboard(int step);
 
     bool settingFromCode_ = false;
     int shown_ = -1;

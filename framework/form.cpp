@@ -59,7 +59,8 @@ void TForm::Show()
         sub_->setWindowIcon(windowIcon());
         if (bounds_.isValid())
             sub_->setGeometry(bounds_);
-        RecallBounds();
+        if (!RecallBounds() && fillsArea_ && minimumSize() != maximumSize())
+            sub_->setGeometry(mainArea->viewport()->rect());
         connect(mainArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
             if (window && window == sub_)
                 RunGuarded([this] { FormActivate(this); }, this);
@@ -170,21 +171,22 @@ QString TForm::BoundsKey() const
     return QStringLiteral("windows/%1").arg(QString::fromLatin1(metaObject()->className()));
 }
 
-void TForm::RecallBounds()
+bool TForm::RecallBounds()
 {
     if (!TWorkstation::Enabled())
-        return;
+        return false;
     const QRect remembered = TWorkstation::Value(BoundsKey()).toRect();
     QWidget* frame = Frame();
     // Only where the person can still reach it: inside the child-window area, or on a screen.
     const QRect visible = sub_ ? mainArea->viewport()->rect()
                                : (frame->screen() ? frame->screen()->availableGeometry() : QRect());
     if (remembered.isEmpty() || !visible.intersects(remembered))
-        return;
+        return false;
     if (minimumSize() == maximumSize())  // a fixed border keeps its size
         frame->move(remembered.topLeft());
     else
         frame->setGeometry(remembered);
+    return true;
 }
 
 void TForm::RememberBounds()

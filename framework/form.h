@@ -55,6 +55,9 @@ public:
     void SetClientSize(int width, int height);
     // A fixed single border: the person cannot resize the screen.
     void SetFixedBorder(bool fixed);
+    // A child window that opens filling the child-window area, the main window's size, unless
+    // the person left it elsewhere the last time (a screen the clerk works in all day).
+    void SetOpensFillingArea(bool fills) { fillsArea_ = fills; }
 
     QMdiSubWindow* SubWindow() const { return sub_; }
     // The control of this screen that has (or last had) the focus; nullptr when none.
@@ -80,13 +83,15 @@ protected:
 private:
     QWidget* Frame() const;
     QString BoundsKey() const;
-    void RecallBounds();
+    // True when the remembered place was in reach and taken.
+    bool RecallBounds();
     void RememberBounds();
 
     QMdiSubWindow* sub_ = nullptr;
     bool modal_ = false;
     bool created_ = false;
     bool showRan_ = false;
+    bool fillsArea_ = false;
     int modalResult_ = 0;
     QRect bounds_;
 };

@@ -58,6 +58,9 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget* owner)
     sbtPrint->OnClick = [this](QObject* sender) { sbtPrintClick(sender); };
     sbtReportEdit->OnClick = [this](QObject* sender) { sbtReportEditClick(sender); };
     sbtCancel->OnClick = [this](QObject* sender) { sbtCancelClick(sender); };
+    // The keys of the screen: F8 prints, Esc closes it, each as its button's click.
+    sbtPrint->SetKey(QKeySequence(Qt::Key_F8), this);
+    sbtCancel->SetKey(QKeySequence(Qt::Key_Escape), this);
 
     QFont bold = lblCodTela->font();
     bold.setBold(true);

@@ -3,7 +3,7 @@
 // high) with the report-name combo cbbReportNames (384 pixels wide) and the report-code label
 // lblCodRel, the button bar panBotoes (232 pixels wide) with sbtPreview, sbtPrint, sbtReportEdit
 // (its pop-up menu ppmEditReport: edit or create a report definition) and sbtCancel (closes the
-// screen), and the screen-code label lblCodTela. The screen's own controls go below
+// screen), and the screen-code label lblCodTela. F8 clicks sbtPrint and Esc sbtCancel. The screen's own controls go below
 // (AddClientWidget). A derived screen sets lblCodRel's text in its constructor; FormCreate lists
 // the definitions of that report code from the session's reports directory and picks the one
 // this workstation chose last (TWorkstation), remembered when the person picks one or prints. sbtPreviewClick and

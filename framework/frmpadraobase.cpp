@@ -71,6 +71,8 @@ TfrmPadraoBase::TfrmPadraoBase(QWidget* owner)
 
     BuildMenus();
     BuildNavigator();
+    SetCommandKey(sbtVerificar, {mniVerificar}, QKeySequence(Qt::Key_F5));
+    SetCommandKey(sbtImprimir, {mniImprimir}, QKeySequence(Qt::Key_F8));
 
     dbgPadrao->SetDataSource(dtsPadrao);
     dbtNome->SetDataSource(dtsPadrao);
@@ -103,6 +105,25 @@ QAction* TfrmPadraoBase::AddMenuItem(QMenu* menu, const QString& name, const QSt
     connect(action, &QAction::triggered, this, [this, action, handler] {
         RunGuarded([&] { (this->*handler)(action); }, this);
     });
+    menuItems_.append(action);
+    return action;
+}
+
+void TfrmPadraoBase::SetCommandKey(TSpeedButton* button, const QList<QAction*>& entries, const QKeySequence& key)
+{
+    button->SetKey(key, this);
+    // After a tab the menu shows the text in its key column; the entry itself takes no key, so
+    // that the key is the screen's only, not the whole main window's.
+    for (QAction* entry : entries)
+        entry->setText(entry->text() + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
+}
+
+QAction* TfrmPadraoBase::AddButtonMenuItem(QMenu* menu, const QString& name, const QString& caption,
+                                           TSpeedButton* button)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, button, &QAbstractButton::click);
     menuItems_.append(action);
     return action;
 }

@@ -15,6 +15,7 @@
 //   sbtProcurar mniProcurar   sbtProcurarClick   the find dialog over dtsPadrao's set
 //   sbtImprimir mniImprimir, mniVisualizar       sbtImprimirClick (nothing in the base)
 //   mniConfigImpressora: the printer set-up dialog; sbtSair, mniSair: close the screen.
+// Keys: F5 clicks sbtVerificar and F8 sbtImprimir while the focus is on the screen (SetCommandKey).
 // The base's dtsPadraoStateChange enables Incluir, Alterar and Excluir in browse state and
 // Confirmar and Cancelar while a row is being edited or inserted, each menu entry following its
 // button. FormClose frees the screen (caFree). Derived screens override the handlers and call
@@ -34,6 +35,7 @@
 #include <QAction>
 #include <QLabel>
 
+class QMenu;
 class QMenuBar;
 class QHBoxLayout;
 class QVBoxLayout;
@@ -59,6 +61,11 @@ public:
     void AddBottomPanel(QWidget* panel);
     // Puts a screen's own button on the command bar, after the base's buttons.
     void AddCommandButton(TSpeedButton* button);
+    // The command's key: pressing it clicks the button (TSpeedButton::SetKey), and the key is
+    // shown in the button's tool tip and beside the menu entries that run the same command.
+    void SetCommandKey(TSpeedButton* button, const QList<QAction*>& entries, const QKeySequence& key);
+    // A screen's own menu entry for one of its command buttons: choosing it clicks the button.
+    QAction* AddButtonMenuItem(QMenu* menu, const QString& name, const QString& caption, TSpeedButton* button);
     // The buttons of the command bar and the entries of the menu bar, in their order.
     QList<TSpeedButton*> CommandButtons() const;
     QList<QAction*> CommandMenuItems() const;

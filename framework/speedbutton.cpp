@@ -3,6 +3,7 @@
 #include "framework/eventguard.h"
 
 #include <QMenu>
+#include <QShortcut>
 
 TSpeedButton::TSpeedButton(QWidget* parent, const QString& name) : QToolButton(parent)
 {
@@ -27,4 +28,16 @@ void TSpeedButton::SetMenu(QMenu* menu)
     setMenu(menu);
     setPopupMode(QToolButton::MenuButtonPopup);
     setFixedSize(36, 24);
+}
+
+void TSpeedButton::SetKey(const QKeySequence& key, QWidget* screen)
+{
+    setToolTip(QStringLiteral("%1 (%2)").arg(toolTip(), key.toString(QKeySequence::NativeText)));
+    // Only on this screen: several child windows are open at once, each with the same keys.
+    auto* shortcut = new QShortcut(key, screen);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this] {
+        if (isEnabled() && isVisible())
+            click();
+    });
 }

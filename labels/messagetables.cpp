@@ -37,6 +37,7 @@ const QStringList& MensagensConsulta()
         QStringLiteral("Fecha_Marc|Há etiquetas marcadas. Deseja fechar a tela assim mesmo?"),
         QStringLiteral("Fecha_Impr|Há etiquetas novas ainda não impressas. Deseja fechar a tela assim mesmo?"),
         QStringLiteral("Fecha_Pend|Há etiquetas marcadas e etiquetas novas ainda não impressas. Deseja fechar a tela assim mesmo?"),
+        QStringLiteral("NF_NaoEnc|Nenhuma nota fiscal foi encontrada com os filtros informados."),
     };
     return table;
 }
@@ -60,6 +61,7 @@ const QStringList& MensagensDesmembramento()
         QStringLiteral("CancelOper|Deseja cancelar a operação?"),
         QStringLiteral("ConfirmaOper|Deseja confirmar o desmembramento?"),
         QStringLiteral("Dif_Etiquetas_Lanc|O peso de origem difere do total de peso acumulado."),
+        QStringLiteral("Desme_ok|Desmembramento realizado com sucesso."),
     };
     return table;
 }

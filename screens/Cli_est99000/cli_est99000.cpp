@@ -12,6 +12,9 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -71,8 +74,10 @@ TfrmConsDesEtiq::TfrmConsDesEtiq(QWidget* owner) : TfrmPadrao(owner), progress_(
     BuildBarcodePanel();
     BuildPages();
     BuildGlyphs();
+    BuildLabelMenu();
     BindHandlers();
     SetBounds(242, 72, 770, 638);
+    SetOpensFillingArea(true);
     // The screen starts in the filter panel: the child window gives the focus to this control
     // when it first appears, not to the first grid of the page area (entering the page area
     // runs the search). That happens before the screen's show step, so the invoice list the
@@ -171,6 +176,28 @@ void TfrmConsDesEtiq::BuildCommandBar()
     btnAgrupar = add("btnAgrupar", "Agrupar", QStyle::SP_ArrowUp, 1);
 }
 
+void TfrmConsDesEtiq::BuildLabelMenu()
+{
+    QMenu* labels = mnuPadrao->addMenu(QStringLiteral("&Etiquetas"));
+    mniCodBarras = labels->addAction(QStringLiteral("Código de &barras"));
+    mniCodBarras->setObjectName(QStringLiteral("mniCodBarras"));
+    // The scanner's field: a key of the screen's own, beside the entry in the menu.
+    mniCodBarras->setShortcut(QKeySequence(Qt::Key_F2));
+    mniCodBarras->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(mniCodBarras);
+    connect(mniCodBarras, &QAction::triggered, this, [this] {
+        edtCdBarProd->setFocus();
+        edtCdBarProd->selectAll();
+    });
+    edtCdBarProd->setToolTip(QStringLiteral("%1 (F2)").arg(lblCdBarProd->text()));
+    labels->addSeparator();
+    mniAgrupar = AddButtonMenuItem(labels, QStringLiteral("mniAgrupar"), QStringLiteral("&Agrupar"), btnAgrupar);
+    mniDesmembrar =
+        AddButtonMenuItem(labels, QStringLiteral("mniDesmembrar"), QStringLiteral("&Desmembrar"), btnDesmembrar);
+    SetCommandKey(btnAgrupar, {mniAgrupar}, QKeySequence(Qt::Key_F6));
+    SetCommandKey(btnDesmembrar, {mniDesmembrar}, QKeySequence(Qt::Key_F7));
+}
+
 void TfrmConsDesEtiq::BuildFilterPanel()
 {
     panFiltro = new TPanel(this, QStringLiteral("panFiltro"));
@@ -212,6 +239,10 @@ void TfrmConsDesEtiq::BuildFilterPanel()
     edtNumIni = new TEdit(grbNumero, QStringLiteral("edtNumIni"));
     lblNumFin = new QLabel(QStringLiteral("Final"), grbNumero);
     edtNumFin = new TEdit(grbNumero, QStringLiteral("edtNumFin"));
+    // Invoice numbers are digits: letters are refused as they are typed or pasted. No length
+    // limit, so that a longer number reaches the search whole rather than cut to another one.
+    for (TEdit* numero : {edtNumIni, edtNumFin})
+        numero->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), numero));
     auto* numeros = new QGridLayout(grbNumero);
     numeros->addWidget(lblNumIni, 0, 0);
     numeros->addWidget(lblNumFin, 0, 1);
@@ -222,6 +253,7 @@ void TfrmConsDesEtiq::BuildFilterPanel()
     row->addWidget(grbFornecedor, 2);
     row->addWidget(grbDataEmissao, 3);
     row->addWidget(grbNumero, 3);
+    panFiltro->EnterMovesOn = true;
     AddTopPanel(panFiltro);
 }
 
@@ -320,6 +352,7 @@ void TfrmConsDesEtiq::FormShow(QObject* sender)
         cdsNotaFiscal->CreateDataSet();
     stListaFili = QStringLiteral("_") + Morvaxa::FiliProc() + QStringLiteral("_");
     stListaForn.clear();
+    RecuperaFiltros();
     rdbListaFilial->setFocus();
 }
 

@@ -72,6 +72,9 @@ public:
     void pgcPadraoEnter(QObject* sender);
     void sbtVerificarClick(QObject* sender) override;
     void sbtProcurarClick(QObject* sender) override;
+    // Enter or a double-click on an invoice opens its items, as choosing the page would.
+    void dbgPadraoDblClick(QObject* sender);
+    void dbgPadraoKeyDown(QObject* sender, int& key, TShiftState shift);
 
     // items and labels
     void GetProdEtiq();
@@ -119,9 +122,12 @@ public:
     TDataSource* dtsFilial;
     TDataSource* dtsFornecedor;
 
-    // command bar
+    // command bar and the menu "Etiquetas": the barcode entry (F2), Group (F6) and Split (F7)
     TSpeedButton* btnDesmembrar;
     TSpeedButton* btnAgrupar;
+    QAction* mniCodBarras;
+    QAction* mniAgrupar;
+    QAction* mniDesmembrar;
 
     // filter panel
     TPanel* panFiltro;
@@ -173,6 +179,12 @@ private:
     void BuildPages();
     void BuildGlyphs();
     void BindHandlers();
+    void BuildLabelMenu();
+
+    // The filters of the last search found on this workstation, and put back when the screen
+    // opens, so that the clerk starts where he left off.
+    void LembraFiltros() const;
+    void RecuperaFiltros();
 
     // "Todos" or "Lista" of a filter group: the other option goes off, the list dialog's button
     // serves only "Lista".

@@ -54,6 +54,8 @@ void TfrmConsDesEtiq::ControlaBotoes()
     const bool etiquetas = pgcPadrao->ActivePage() == tshFormulario;
     btnDesmembrar->setEnabled(etiquetas && inEtiqMark == 1);
     btnAgrupar->setEnabled(etiquetas && inEtiqMark > 1);
+    mniDesmembrar->setEnabled(btnDesmembrar->isEnabled());
+    mniAgrupar->setEnabled(btnAgrupar->isEnabled());
     sbtImprimir->setEnabled(etiquetas && !cdsEtiqueta->IsEmpty());
     mniImprimir->setEnabled(sbtImprimir->isEnabled());
     mniVisualizar->setEnabled(sbtImprimir->isEnabled());

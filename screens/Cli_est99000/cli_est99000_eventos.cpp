@@ -65,6 +65,8 @@ void TfrmConsDesEtiq::BindHandlers()
     cdsProdEtiq->AfterScroll = [this](TClientDataSet* set) { cdsProdEtiqAfterScroll(set); };
     dtsEtiqueta->OnStateChange = [this](TDataSource* s) { dtsEtiquetaStateChange(s); };
 
+    dbgPadrao->OnDblClick = [this](QObject* s) { dbgPadraoDblClick(s); };
+    dbgPadrao->OnKeyDown = [this](QObject* s, int& key, TShiftState shift) { dbgPadraoKeyDown(s, key, shift); };
     ShowLikeInfoList(dbgItemProduto, true);
     dbgItemProduto->OnKeyDown = [this](QObject* s, int& key, TShiftState shift) { dbgItemProdutoKeyDown(s, key, shift); };
     ShowLikeInfoList(dbgEtiquetaGerada, false);

@@ -9,6 +9,8 @@
 #include "framework/pesquisalista.h"
 #include "framework/procura.h"
 #include "framework/routines.h"
+#include "framework/uiservices.h"
+#include "framework/workstation.h"
 #include "labels/barcode.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/nfetiquetafilter.h"
@@ -185,6 +187,85 @@ void TfrmConsDesEtiq::sbtVerificarClick(QObject*)
     sbtVerificar->setEnabled(true);
     mniVerificar->setEnabled(true);
     tshFormulario->SetPageEnabled(!cdsNotaFiscal->IsEmpty());
+    LembraFiltros();
+    if (cdsNotaFiscal->IsEmpty())
+        UiServices().Information(this, msgPadrao.Msg(QStringLiteral("NF_NaoEnc")));
+}
+
+namespace {
+
+const QString kFiltros = QStringLiteral("filters/Est99000/");
+
+QVariant Lembrado(const char* name)
+{
+    return TWorkstation::Value(kFiltros + QLatin1String(name));
+}
+
+} // namespace
+
+void TfrmConsDesEtiq::LembraFiltros() const
+{
+    if (!TWorkstation::Enabled())
+        return;
+    const QList<QPair<const char*, QVariant>> values = {
+        {"filialTodos", rdbFilialTodos->Checked()}, {"listaFilial", stListaFili},
+        {"fornecedorTodos", rdbFornTodos->Checked()}, {"listaFornecedor", stListaForn},
+        {"dataInicial", depDtIniEmiss->Text()}, {"dataFinal", depDtFinEmiss->Text()},
+        {"numeroInicial", edtNumIni->Text()}, {"numeroFinal", edtNumFin->Text()},
+    };
+    for (const auto& [name, value] : values)
+        TWorkstation::SetValue(kFiltros + QLatin1String(name), value);
+}
+
+void TfrmConsDesEtiq::RecuperaFiltros()
+{
+    if (!TWorkstation::Enabled() || !Lembrado("filialTodos").isValid())
+        return;
+    // Each option as the clerk's click on it leaves it; a list comes back only under "Lista".
+    using TClique = void (TfrmConsDesEtiq::*)(QObject*);
+    const struct {
+        const char* name;
+        TRadioButton* todos;
+        TRadioButton* lista;
+        TClique todosClick;
+        TClique listaClick;
+    } opcoes[] = {
+        {"filialTodos", rdbFilialTodos, rdbListaFilial, &TfrmConsDesEtiq::rdbFilialTodosClick,
+         &TfrmConsDesEtiq::rdbListaFilialClick},
+        {"fornecedorTodos", rdbFornTodos, rdbListaForn, &TfrmConsDesEtiq::rdbFornTodosClick,
+         &TfrmConsDesEtiq::rdbListaFornClick},
+    };
+    for (const auto& opcao : opcoes) {
+        TRadioButton* escolhida = Lembrado(opcao.name).toBool() ? opcao.todos : opcao.lista;
+        escolhida->SetChecked(true);
+        (this->*(escolhida == opcao.todos ? opcao.todosClick : opcao.listaClick))(escolhida);
+    }
+    if (rdbListaFilial->Checked() && !Lembrado("listaFilial").toString().isEmpty())
+        stListaFili = Lembrado("listaFilial").toString();
+    if (rdbListaForn->Checked())
+        stListaForn = Lembrado("listaFornecedor").toString();
+    depDtIniEmiss->SetText(Lembrado("dataInicial").toString());
+    depDtFinEmiss->SetText(Lembrado("dataFinal").toString());
+    edtNumIni->SetText(Lembrado("numeroInicial").toString());
+    edtNumFin->SetText(Lembrado("numeroFinal").toString());
+}
+
+void TfrmConsDesEtiq::dbgPadraoDblClick(QObject*)
+{
+    if (cdsNotaFiscal->IsEmpty() || !tshFormulario->PageEnabled())
+        return;
+    // As the clerk's choice of the page: its change event runs, and the focus enters it.
+    pgcPadrao->setCurrentIndex(tshFormulario->PageIndex());
+    if (pgcPadrao->ActivePage() == tshFormulario)
+        dbgItemProduto->setFocus();
+}
+
+void TfrmConsDesEtiq::dbgPadraoKeyDown(QObject* sender, int& key, TShiftState)
+{
+    if (key != VK::Return)
+        return;
+    key = 0;
+    dbgPadraoDblClick(sender);
 }
 
 void TfrmConsDesEtiq::sbtProcurarClick(QObject*)

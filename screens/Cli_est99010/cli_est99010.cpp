@@ -25,6 +25,7 @@ const QString kMark = QStringLiteral("IDCHECK");
 const QString kBarcode = QStringLiteral("CDCODBARRAETIQ");
 const QString kItemSeq = QStringLiteral("NRSEQITPROD");
 constexpr int kLabelGridHeight = 181;
+constexpr const char* kLabelOrder = "VRPESOETIQ;CDCODBARRAETIQ";
 const QString kNothingMarked = QStringLiteral("Nenhuma etiqueta está marcada para impressão.");
 
 TfrmConsDesEtiq& Consulta()
@@ -217,6 +218,10 @@ void TfrmRelConsDesEtiq::FormCreate(QObject* sender)
     TfrmConsDesEtiq& consulta = Consulta();
     TClientDataSet* labels = consulta.cdsRelEtiquetas;
     if (labels->Active()) {
+        // While the clerk marks labels here they are listed by weight and barcode, not by mark:
+        // a label he marks stays where it is under the cursor instead of jumping to the top.
+        ordemConsulta_ = labels->IndexName();
+        labels->SetIndexFieldNames(QLatin1String(kLabelOrder));
         labels->SetFiltered(false);
         labels->First();
         {
@@ -257,6 +262,8 @@ void TfrmRelConsDesEtiq::FormClose(QObject* sender, TCloseAction& action)
         ResetMarks(items, false);
         items->First();
     }
+    if (frmConsDesEtiq->cdsRelEtiquetas->Active() && !ordemConsulta_.isEmpty())
+        frmConsDesEtiq->cdsRelEtiquetas->SetIndexName(ordemConsulta_);
     cdsRelEtiquetas->EmptyDataSet();
     frmConsDesEtiq->cdsProdEtiqAfterScroll(items);
     frmConsDesEtiq->ControlaBotoes();
@@ -365,7 +372,7 @@ void TfrmRelConsDesEtiq::dbgEtiquetaGeradaDblClick(QObject*)
         SetMark(labels, kMarked);
         AddToPrintSet();
     }
-    // The list is ordered by mark, so the posted row moves: marked labels come first.
+    // The list is ordered by weight and barcode while this screen is open: the row stays put.
     labels->Post();
 }
 
@@ -445,12 +452,16 @@ void TfrmRelConsDesEtiq::DesmarcaEtiq()
         // Without its order by mark the list keeps each row in place while the walk changes it,
         // so the walk visits every row once.
         const QString index = labels->IndexName();
+        const QString fields = labels->IndexFieldNames();
         labels->SetIndexName(QString());
         labels->SetFiltered(false);
         TControlsPause paused(labels);
         ResetMarks(labels, true);
         labels->SetFiltered(true);
-        labels->SetIndexName(index);
+        if (fields.isEmpty())
+            labels->SetIndexName(index);
+        else
+            labels->SetIndexFieldNames(fields);
     }
     TClientDataSet* items = consulta.cdsProdEtiq;
     if (items->Active()) {

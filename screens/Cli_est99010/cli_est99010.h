@@ -69,6 +69,9 @@ public:
     TSpeedButton* sbtProcurar;
 
 private:
+    // The order of the query screen's printable-label list before this screen took it over.
+    QString ordemConsulta_;
+
     void BuildGrids();
     void BuildSearchButton();
     void MarkAllItems();

@@ -555,6 +555,8 @@ void TfrmDesmembramento::sbtConfirmarClick(QObject* sender)
         return;
     NumberAndSend();
     confirmed_ = true;
+    // The server has the new labels: the clerk is told so, as after a grouping.
+    UiServices().Information(this, msgPadrao.Msg(QStringLiteral("Desme_ok")));
     Close();
 }
 

@@ -7,6 +7,7 @@
 #include "framework/routines.h"
 #include "framework/session.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -159,6 +160,28 @@ TEST_F(Forms, ScreensOpenAsChildWindowsOfTheRegisteredArea)
     DeletePending();
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(area.subWindowList().isEmpty());
+
+    // A screen worked in all day opens filling the area, the main window's size.
+    form = CreateForm<TfrmTeste>();
+    form->SetBounds(242, 72, 770, 638);
+    form->SetOpensFillingArea(true);
+    form->Show();
+    EXPECT_EQ(form->SubWindow()->geometry(), area.viewport()->rect());
+    // Ctrl+Tab changes the screen's page; the area does not take it to switch windows.
+    QPointer<TfrmTeste> other = CreateForm<TfrmTeste>();
+    other->Show();
+    form->Show();
+    area.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&area));
+    form->dbgPadrao->setFocus();
+    QTest::keyClick(form->dbgPadrao, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form->pgcPadrao->ActivePage(), form->tshFormulario);
+    EXPECT_EQ(area.activeSubWindow(), form->SubWindow());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(form->pgcPadrao->ActivePage(), form->tshFolhaDados);
+    for (TfrmTeste* open : {form.data(), other.data()})
+        open->Close();
+    DeletePending();
 
     // With a workstation file, the next opening is where the person left the screen; a place
     // out of reach of the area is not taken.

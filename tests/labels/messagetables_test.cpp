@@ -18,13 +18,14 @@ QStringList Keys(const QStringList& table)
 TEST(MessageTablesTest, QueryScreenTableKeepsItsStoredOrder)
 {
     const QStringList keys = Keys(MensagensConsulta());
-    // The stored thirty entries first, then the grouping limit and the closing questions.
-    ASSERT_EQ(keys.size(), 34);
+    // The stored thirty entries first, then the grouping limit, the closing questions and the
+    // empty search.
+    ASSERT_EQ(keys.size(), 35);
     EXPECT_EQ(keys.first(), "GetDados");
     EXPECT_EQ(keys.indexOf("Inv_CodBar") + 1, keys.indexOf("NExi_CodBar"));
     EXPECT_EQ(keys.mid(21, 3), QStringList({"A", "R", "I"}));
     EXPECT_EQ(keys.at(29), "Desme");
-    EXPECT_EQ(keys.mid(30), QStringList({"Agrup_Limite", "Fecha_Marc", "Fecha_Impr", "Fecha_Pend"}));
+    EXPECT_EQ(keys.mid(30), QStringList({"Agrup_Limite", "Fecha_Marc", "Fecha_Impr", "Fecha_Pend", "NF_NaoEnc"}));
 }
 
 TEST(MessageTablesTest, EveryKeyOfEachTableIsUnique)
@@ -48,7 +49,8 @@ TEST(MessageTablesTest, LookupReturnsTheTextAfterTheFirstBarOrNothing)
 
 TEST(MessageTablesTest, SplitAndReportTablesHoldTheTextsTheirScreensAskFor)
 {
-    EXPECT_EQ(Keys(MensagensDesmembramento()).size(), 16);
+    EXPECT_EQ(Keys(MensagensDesmembramento()).size(), 17);
+    EXPECT_EQ(Keys(MensagensDesmembramento()).last(), "Desme_ok");
     EXPECT_EQ(MensagemDe(MensagensDesmembramento(), "Dif_Etiquetas_Lanc"),
               "O peso de origem difere do total de peso acumulado.");
     EXPECT_EQ(Keys(MensagensRelatorio()).mid(6), QStringList({"U", "C"}));

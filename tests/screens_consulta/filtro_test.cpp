@@ -8,6 +8,7 @@
 #include "labels/nfetiquetafilter.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
+#include "support/consultascreen.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -206,10 +207,51 @@ TEST_F(Filtro, ASearchThatFindsNothingKeepsTheItemsPageDisabled)
     server.SetInvoices(MakePacket(DefineNotaFiscal, {}));
     SearchAll();
     EXPECT_TRUE(tela->cdsNotaFiscal->IsEmpty());
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Information),
+              QStringList{QStringLiteral("Nenhuma nota fiscal foi encontrada com os filtros informados.")});
     EXPECT_TRUE(tela->sbtVerificar->isEnabled());
     EXPECT_FALSE(tela->tshFormulario->PageEnabled());
     ClickTab(tela->tshFormulario);
     EXPECT_EQ(tela->pgcPadrao->ActivePage(), tela->tshFolhaDados);
+}
+
+TEST_F(Filtro, TheFiltersOfTheLastSearchComeBackOnThisWorkstationOnly)
+{
+    QTemporaryDir dir;
+    TSession::Instance().WorkstationFile = dir.filePath(QStringLiteral("estacao.ini"));
+    const struct TForget {
+        ~TForget() { TSession::Instance().WorkstationFile.clear(); }
+    } forget;
+    Click(tela->rdbFilialTodos);
+    tela->edtNumIni->setFocus();
+    QTest::keyClicks(tela->edtNumIni, QStringLiteral("12"));
+    TypeDate(tela->depDtIniEmiss, QStringLiteral("01032024"));
+    TypeDate(tela->depDtFinEmiss, QStringLiteral("31032024"));
+    stListaForn = QStringLiteral("_000123_");
+    Click(tela->dbgPadrao->viewport());
+    ASSERT_EQ(LastSearch().value(ArgListaFornecedor), QStringLiteral("_000123_"));
+
+    auto reopen = [this] {
+        CloseQueryScreen(tela, ui);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        IniProc();
+        tela = frmConsDesEtiq;
+        return tela != nullptr;
+    };
+    ASSERT_TRUE(reopen());
+    EXPECT_TRUE(tela->rdbFilialTodos->Checked());
+    EXPECT_FALSE(tela->btnPesqFilial->isEnabled());
+    EXPECT_TRUE(tela->rdbListaForn->Checked());
+    EXPECT_EQ(stListaForn, QStringLiteral("_000123_"));
+    EXPECT_EQ(tela->edtNumIni->Text(), QStringLiteral("12"));
+    EXPECT_EQ(tela->depDtIniEmiss->Text(), QStringLiteral("01/03/2024"));
+    EXPECT_EQ(tela->depDtFinEmiss->Text(), QStringLiteral("31/03/2024"));
+
+    // Without the workstation's file every opening starts from the screen's own defaults.
+    TSession::Instance().WorkstationFile.clear();
+    ASSERT_TRUE(reopen());
+    EXPECT_TRUE(tela->rdbListaFilial->Checked());
+    EXPECT_TRUE(tela->edtNumIni->Text().isEmpty());
 }
 
 TEST_F(Filtro, AFailingSearchKeepsTheInvoicesListedAndTheGridRefreshing)

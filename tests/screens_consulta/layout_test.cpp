@@ -29,8 +29,8 @@ TEST_F(Layout, AreasStandTopToBottomWithTheirHeights)
 
 TEST_F(Layout, CaptionsAndHintsReadAsTheClerksKnowThem)
 {
-    EXPECT_EQ(tela->btnDesmembrar->toolTip(), QStringLiteral("Desmembrar"));
-    EXPECT_EQ(tela->btnAgrupar->toolTip(), QStringLiteral("Agrupar"));
+    EXPECT_EQ(tela->btnDesmembrar->toolTip(), QStringLiteral("Desmembrar (F7)"));
+    EXPECT_EQ(tela->btnAgrupar->toolTip(), QStringLiteral("Agrupar (F6)"));
     EXPECT_EQ(tela->btnPesqFilial->toolTip(), QStringLiteral("Pesquisar"));
     EXPECT_EQ(tela->btnPesqForn->toolTip(), QStringLiteral("Pesquisar"));
     for (TGroupBox* group : {tela->grbFilial, tela->grbFornecedor, tela->grbDataEmissao, tela->grbNumero})
@@ -85,7 +85,7 @@ TEST_F(Layout, TheMessageTableHoldsItsEntriesInStoredOrder)
                            "Erros_Enc", "ImportaOk", "NaoHaNotas", "OKParcial", "semDir",      "dirInv",
                            "arqInv",   "Inv_CodBar", "NExi_CodBar", "A",        "R",           "I",
                            "AgrupEtiq", "Agrup_ok", "AtuServi",   "Exist_Pedido", "Agrupa",   "Desme",
-                           "Agrup_Limite", "Fecha_Marc", "Fecha_Impr", "Fecha_Pend"};
+                           "Agrup_Limite", "Fecha_Marc", "Fecha_Impr", "Fecha_Pend", "NF_NaoEnc"};
     QStringList stored;
     for (const QString& entry : tela->msgPadrao.Items())
         stored << entry.section(QLatin1Char('|'), 0, 0);

@@ -249,6 +249,22 @@ TEST_F(BatchEntry, KeyFiltersLetThroughOnlyWhatANumberNeeds)
     EXPECT_EQ(GridRows(), 0);
 }
 
+// Ctrl+A selects the whole box and Ctrl+C copies it, past the number filters; Enter still
+// generates (the weight is asked for).
+TEST_F(BatchEntry, SelectAllAndCopyWorkInBothBoxes)
+{
+    for (TEdit* box : {split->edtQtdEtiqueta, split->edtPeso}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        box->clear();
+        Type(box, "12");
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(box->selectedText(), "12");
+        EXPECT_EQ(box->text(), "12");
+        Type(box, "3");
+        EXPECT_EQ(box->text(), "3") << "typing replaces the selection";
+    }
+}
+
 using BatchSums = SplitScreenTest;
 
 TEST_F(BatchSums, SumsAreComparedToFifteenSignificantDigits)

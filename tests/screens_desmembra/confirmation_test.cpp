@@ -136,8 +136,8 @@ TEST_F(Confirmation, NewLabelsAreNumberedAfterTheHighestSequenceInWeightOrder)
     EXPECT_EQ(printable.FieldByName("QTETIQPROD")->AsFloat(), 1);
     EXPECT_EQ(printable.FieldByName("DTVALILOTE")->AsDateTime().date(), QDate(2027, 2, 1));
 
-    // The screen closed itself, without a success message, and cleared its flag.
-    EXPECT_TRUE(ui.Texts(TUiEntryKind::Information).isEmpty());
+    // The screen said the split was saved, closed itself and cleared its flag.
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{QStringLiteral("Desmembramento realizado com sucesso.")});
     EXPECT_FALSE(split);
     EXPECT_FALSE(boStCriado);
     // The update went through the query screen's animation.

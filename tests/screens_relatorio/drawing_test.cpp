@@ -58,11 +58,11 @@ TEST_F(Drawing, TheLabelMarkColumnShowsTheGlyphOfEachMarkAndTheSelectionOnlyWith
     Open();
     const TfrmConsDesEtiq& consulta = *Consulta();
     TDBGrid* grid = screen->dbgEtiquetaGerada;
-    // An empty mark sorts first, then the marked label, then the unmarked one.
-    ASSERT_EQ(LabelRows(), QStringList({B13, B11, B12}));
-    EXPECT_EQ(Mismatches(grid, 0, consulta.imgDescheck, grid->Color()), 0);
+    // Listed by weight whatever the marks: unmarked, marked, empty mark.
+    ASSERT_EQ(LabelRows(), QStringList({B12, B11, B13}));
+    EXPECT_EQ(Mismatches(grid, 0, consulta.imgUncheck, grid->Color()), 0);
     EXPECT_EQ(Mismatches(grid, 1, consulta.imgCheck, grid->Color()), 0);
-    EXPECT_EQ(Mismatches(grid, 2, consulta.imgUncheck, grid->Color()), 0);
+    EXPECT_EQ(Mismatches(grid, 2, consulta.imgDescheck, grid->Color()), 0);
 
     grid->setFocus();
     GoToLabel(B11);

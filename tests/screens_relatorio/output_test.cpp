@@ -65,6 +65,28 @@ TEST_F(Output, PreviewReportsThePrintSetInBarcodeOrderThenClearsEveryMarkSoThePr
     EXPECT_EQ(engine.Runs.size(), 1);
 }
 
+// The screen's keys are its buttons' clicks: F8 prints (and says so when nothing is marked),
+// Esc closes the screen, from whatever control has the focus.
+TEST_F(Output, F8PrintsAndEscClosesAsTheirButtonsDo)
+{
+    Open();
+    EXPECT_EQ(screen->sbtPrint->toolTip(), QStringLiteral("Imprimir (F8)"));
+    EXPECT_EQ(screen->sbtCancel->toolTip(), QStringLiteral("Fechar (Esc)"));
+    screen->dbgEtiquetaGerada->setFocus();
+    QTest::keyClick(screen->dbgEtiquetaGerada, Qt::Key_F8);
+    EXPECT_TRUE(engine.Runs.isEmpty());
+    EXPECT_EQ(ui.Texts(TUiEntryKind::Information),
+              QStringList{QStringLiteral("Nenhuma etiqueta está marcada para impressão.")});
+    screen->dbgEtiquetaGeradaDblClick(screen->dbgEtiquetaGerada);
+    screen->cbbReportNames->setFocus();
+    QTest::keyClick(screen->cbbReportNames, Qt::Key_F8);
+    ASSERT_EQ(engine.Runs.size(), 1);
+    EXPECT_EQ(engine.Runs.at(0).kind, "print");
+    QTest::keyClick(screen->dbgItemProduto, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(screen);
+}
+
 TEST_F(Output, PrintClearsTheMarksOfLabelsOfEveryItem)
 {
     SetLabelMark(B11, "C");

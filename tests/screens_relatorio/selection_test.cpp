@@ -91,20 +91,22 @@ TEST_F(Selection, UnmarkingALabelKeepsItInThePrintSetOnlyWhileItsItemIsMarked)
     EXPECT_EQ(PrintSet(), QStringList({B11, B12, B13}));
 }
 
-TEST_F(Selection, ALabelsRowMovesWithItsMarkAndTheGridFollowsIt)
+TEST_F(Selection, ALabelsRowStaysWhereItIsWhenMarkedAndTheQueryScreensOrderComesBackOnClosing)
 {
+    const QString queryOrder = Labels()->IndexName();
     Open();
-    // Unmarked, by weight: 1.0, 2.5, 3.0.
+    // By weight: 1.0, 2.5, 3.0, whatever the marks.
     EXPECT_EQ(LabelRows(), QStringList({B12, B11, B13}));
     ToggleLabel(B13);
-    EXPECT_EQ(LabelRows(), QStringList({B13, B12, B11}));
-    EXPECT_EQ(screen->dbgEtiquetaGerada->currentIndex().row(), 0);
-    ToggleLabel(B11);
-    EXPECT_EQ(LabelRows(), QStringList({B11, B13, B12}));
-    ToggleLabel(B13);
-    EXPECT_EQ(LabelRows(), QStringList({B11, B12, B13}));
+    EXPECT_EQ(LabelMark(B13), "C");
+    EXPECT_EQ(LabelRows(), QStringList({B12, B11, B13}));
     EXPECT_EQ(screen->dbgEtiquetaGerada->currentIndex().row(), 2);
-    EXPECT_EQ(Labels()->FieldByName("CDCODBARRAETIQ")->AsString(), B13);
+    ToggleLabel(B11);
+    EXPECT_EQ(LabelRows(), QStringList({B12, B11, B13}));
+    EXPECT_EQ(screen->dbgEtiquetaGerada->currentIndex().row(), 1);
+    EXPECT_EQ(Labels()->FieldByName("CDCODBARRAETIQ")->AsString(), B11);
+    CloseScreen();
+    EXPECT_EQ(Labels()->IndexName(), queryOrder);
 }
 
 TEST_F(Selection, DeleteDoesNothingInEitherGrid)
