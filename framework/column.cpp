@@ -31,5 +31,5 @@ QString TColumn::TitleText() const
 
 int TColumn::Index() const
 {
-    return int(grid_->Columns().indexOf(const_cast<TColumn*>(this)));
+    return grid_->IndexOfColumn(this);
 }

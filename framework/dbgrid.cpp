@@ -44,9 +44,8 @@ TDBGrid::~TDBGrid()
 {
     Unbind();
     // The view may still ask its model for titles while it goes: it must find no column.
-    const QList<TColumn*> columns = columns_;
+    const std::vector<std::unique_ptr<TColumn>> columns = std::move(columns_);
     columns_.clear();
-    qDeleteAll(columns);
 }
 
 TClientDataSet* TDBGrid::DataSet() const
@@ -95,16 +94,14 @@ TColumn* TDBGrid::AddColumn(const QString& fieldName, int width, const QString& 
                             bool readOnly)
 {
     if (!declaredColumns_) {
-        qDeleteAll(columns_);
         columns_.clear();
         declaredColumns_ = true;
     }
-    auto* column = new TColumn(this, fieldName);
+    TColumn* column = columns_.emplace_back(std::make_unique<TColumn>(this, fieldName)).get();
     column->Width = width;
     column->Title = title;
     column->TitleAlignment = titleAlignment;
     column->ReadOnly = readOnly;
-    columns_.append(column);
     model_->Reset();
     ApplyWidths();
     SyncFromDataSet();
@@ -113,21 +110,43 @@ TColumn* TDBGrid::AddColumn(const QString& fieldName, int width, const QString& 
 
 TColumn* TDBGrid::Column(int index) const
 {
-    return index >= 0 && index < columns_.size() ? columns_.at(index) : nullptr;
+    return index >= 0 && index < ColumnCount() ? columns_[size_t(index)].get() : nullptr;
+}
+
+QList<TColumn*> TDBGrid::Columns() const
+{
+    QList<TColumn*> columns;
+    columns.reserve(qsizetype(columns_.size()));
+    for (const std::unique_ptr<TColumn>& column : columns_)
+        columns.append(column.get());
+    return columns;
+}
+
+int TDBGrid::ColumnCount() const
+{
+    return int(columns_.size());
+}
+
+int TDBGrid::IndexOfColumn(const TColumn* column) const
+{
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].get() == column)
+            return int(i);
+    }
+    return -1;
 }
 
 TColumn* TDBGrid::ColumnByField(const QString& fieldName) const
 {
-    for (TColumn* column : columns_) {
+    for (const std::unique_ptr<TColumn>& column : columns_) {
         if (column->FieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
-            return column;
+            return column.get();
     }
     return nullptr;
 }
 
 void TDBGrid::ClearColumns()
 {
-    qDeleteAll(columns_);
     columns_.clear();
     declaredColumns_ = false;
     Rebuild();
@@ -176,12 +195,11 @@ bool TDBGrid::ShowsSelection() const
 void TDBGrid::Rebuild()
 {
     if (!declaredColumns_) {
-        qDeleteAll(columns_);
         columns_.clear();
         if (TClientDataSet* dataSet = DataSet()) {
             for (TField* field : dataSet->Fields()) {
                 if (field->Visible)
-                    columns_.append(new TColumn(this, field->FieldName()));
+                    columns_.push_back(std::make_unique<TColumn>(this, field->FieldName()));
             }
         }
     }
@@ -225,9 +243,10 @@ int TDBGrid::DefaultWidth(const TColumn* column) const
 void TDBGrid::ApplyWidths()
 {
     applyingWidths_ = true;
-    for (int i = 0; i < columns_.size(); ++i) {
+    for (int i = 0; i < ColumnCount(); ++i) {
         // Never narrower than the title: widths made for another system font would cut it.
-        const int width = columns_.at(i)->Width > 0 ? columns_.at(i)->Width : DefaultWidth(columns_.at(i));
+        const TColumn* column = columns_[size_t(i)].get();
+        const int width = column->Width > 0 ? column->Width : DefaultWidth(column);
         horizontalHeader()->resizeSection(i, qMax(width, horizontalHeader()->sectionSizeHint(i)));
     }
     applyingWidths_ = false;

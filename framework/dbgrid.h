@@ -30,6 +30,8 @@
 #include <QTableView>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class TCanvas;
 class TClientDataSet;
@@ -62,7 +64,9 @@ public:
 
     TColumn* AddColumn(const QString& fieldName, int width = 0 /* 0: as wide as the field */, const QString& title = QString(),
                        TAlignment titleAlignment = TAlignment::Left, bool readOnly = false);
-    const QList<TColumn*>& Columns() const { return columns_; }
+    QList<TColumn*> Columns() const;  // the columns in order; the grid keeps owning them
+    int ColumnCount() const;
+    int IndexOfColumn(const TColumn* column) const;  // -1 when the column is not this grid's
     TColumn* Column(int index) const;
     TColumn* ColumnByField(const QString& fieldName) const;
     void ClearColumns();
@@ -112,7 +116,7 @@ private:
 
     QPointer<TDataSource> dataSource_;
     QList<QMetaObject::Connection> links_;
-    QList<TColumn*> columns_;
+    std::vector<std::unique_ptr<TColumn>> columns_;  // the grid owns its columns
     bool declaredColumns_ = false;
     TDBGridModel* model_;
     TDBGridOptions options_;

@@ -79,13 +79,13 @@ void TDBGridModel::Reset()
 {
     beginResetModel();
     rows_ = CurrentRowCount();
-    columns_ = int(grid_->Columns().size());
+    columns_ = grid_->ColumnCount();
     endResetModel();
 }
 
 void TDBGridModel::Refresh()
 {
-    if (CurrentRowCount() != rows_ || int(grid_->Columns().size()) != columns_) {
+    if (CurrentRowCount() != rows_ || grid_->ColumnCount() != columns_) {
         Reset();
         return;
     }

@@ -6,6 +6,10 @@
 // takes one off; the window goes away when the count reaches zero (a call at zero does nothing).
 // TShowAviScope pairs the two for a block, so the window never stays up when the block throws.
 // ResetShowAvi() takes the window away whatever the count (the event guard's safety net).
+// TShowAviProgress is the progress of the label server calls over one screen, through the same
+// window: Begin shows it, End takes one off.
+
+#include "labels/callprogress.h"
 
 #include <QString>
 
@@ -25,4 +29,15 @@ public:
 
 private:
     int depth_;
+};
+
+class TShowAviProgress : public TCallProgress {
+public:
+    explicit TShowAviProgress(QWidget* screen) : screen_(screen) {}
+
+    void Begin(int kind, const QString& caption) override { ActiveShowAvi(screen_, kind, caption); }
+    void End() override { DeactiveShowAvi(); }
+
+private:
+    QWidget* screen_;
 };

@@ -30,6 +30,9 @@ PKG_EXPORT void CriaRelConsDesEtiq();
 // The query screen and whether it has been created.
 PKG_EXPORT extern TfrmConsDesEtiq* frmConsDesEtiq;
 PKG_EXPORT extern bool bostcriado;
+// The query screen the split and report screens work on; raises an Exception when it is not
+// open, so that their handlers report it instead of reaching through a null pointer.
+PKG_EXPORT TfrmConsDesEtiq& Consulta();
 // The split screen and whether it has been created.
 PKG_EXPORT extern TfrmDesmembramento* frmDesmembramento;
 PKG_EXPORT extern bool boStCriado;

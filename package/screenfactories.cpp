@@ -1,4 +1,4 @@
-// The module's entry and the factories of its three screens, and the module-wide state.
+// The module's entry and the factories of its three screens.
 
 #include "package/pkg_est99000.h"
 
@@ -10,16 +10,6 @@
 #include "screens/Cli_est99020/cli_est99020.h"
 
 #include <QPointer>
-
-TfrmConsDesEtiq* frmConsDesEtiq = nullptr;
-bool bostcriado = false;
-TfrmDesmembramento* frmDesmembramento = nullptr;
-bool boStCriado = false;
-TfrmRelConsDesEtiq* frmRelConsDesEtiq = nullptr;
-bool boIdCriado = false;
-QString stListaFili;
-QString stListaForn;
-qint32 inEtiqMark = 0;
 
 namespace {
 

@@ -698,3 +698,17 @@ QString FormatMaskText(const QString& editMask, const QString& value)
         out += value.mid(v);
     return out;
 }
+
+QString FillPlaceholders(const QString& text, const QStringList& values)
+{
+    QString filled = text;
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype at = filled.indexOf(QLatin1String("%s"), from);
+        if (at < 0)
+            break;
+        filled.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return filled;
+}

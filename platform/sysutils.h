@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 using TDateTime = double;
 
@@ -88,3 +89,8 @@ bool TryStrToDate(const QString& text, TDateTime& value);
 // characters beyond the mask are appended, so the display never hides what the value holds.
 // An empty mask returns the value unchanged.
 QString FormatMaskText(const QString& editMask, const QString& value);
+
+// The message text with each "%s", in order, replaced by the next of the values, as the message
+// tables write their placeholders. A "%s" inside a value is not a placeholder; placeholders
+// beyond the values stay as they are, and values beyond the placeholders are not shown.
+QString FillPlaceholders(const QString& text, const QStringList& values);

@@ -1,5 +1,7 @@
 #include "reportcatalog.h"
 
+#include "platform/sysutils.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -32,17 +34,7 @@ QString TReportCatalog::DefinitionPath(const QString& code, const QString& direc
 
 QString TReportCatalog::NotFoundMessage(const QString& code, const QString& directory, const QString& messageText)
 {
-    QString text = messageText;
-    const QString values[] = {code, directory};
-    qsizetype from = 0;
-    for (const QString& value : values) {
-        const qsizetype at = text.indexOf(QLatin1String("%s"), from);
-        if (at < 0)
-            break;
-        text.replace(at, 2, value);
-        from = at + value.size();  // a "%s" inside the code is not a placeholder
-    }
-    return text;
+    return FillPlaceholders(messageText, {code, directory});
 }
 
 QString TReportCatalog::DefaultDirectory()

@@ -101,7 +101,9 @@ TRoadStepResult TRoad::Start()
                                    ? QCoreApplication::applicationDirPath() + QStringLiteral("/est99000-server")
                                    : options_.serverPath;
     ui_.Say(QStringLiteral("iniciando o servidor de aplicação %1").arg(serverPath));
-    if (!server_.Start(serverPath, database_))
+    server_.SetExecutable(serverPath);
+    if (!server_.Start({QStringLiteral("--listen"), QStringLiteral("127.0.0.1"), QStringLiteral("--database"),
+                        database_, QStringLiteral("--init-demo")}))
         return R::Fail(QStringLiteral("o servidor de aplicação não iniciou: ") + server_.Error());
     ui_.Say(QStringLiteral("servidor atendendo em 127.0.0.1:%1").arg(server_.Port()));
 

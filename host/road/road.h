@@ -43,8 +43,8 @@
 // written to the output folder as "NN-<passo>-<tela>.png" (the split and report screens while
 // open). Dialogs go through TRoadUiServices, which writes each one to standard output.
 
-#include "host/road/roadserver.h"
 #include "host/road/roadui.h"
+#include "host/serverprocess/serverprocess.h"
 
 #include <QList>
 #include <QSet>
@@ -190,7 +190,7 @@ private:
     std::unique_ptr<TLabelSheetEngine> engine_;
     std::unique_ptr<QTemporaryDir> scratch_;  // the SQLite database and the PDF when no folder is given
     QString database_;
-    TRoadServer server_;
+    TServerProcess server_;
     std::unique_ptr<TMainWindow> window_;
     std::unique_ptr<TModuleLoader> module_;
     bool started_ = false;

@@ -33,11 +33,11 @@
 #include "framework/groupbox.h"
 #include "framework/panel.h"
 #include "framework/radiobutton.h"
+#include "framework/showavi.h"
 #include "framework/speedbutton.h"
 #include "platform/clientdataset.h"
 #include "platform/datasource.h"
 #include "platform/netconnection.h"
-#include "screens/Cli_est99000/showaviprogress.h"
 
 #include <QImage>
 #include <QLabel>

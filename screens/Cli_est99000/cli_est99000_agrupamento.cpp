@@ -4,8 +4,6 @@
 
 #include "screens/Cli_est99000/cli_est99000.h"
 
-#include "screens/Cli_est99000/controlspause.h"
-
 #include "framework/routines.h"
 #include "framework/uiservices.h"
 #include "labels/barcode.h"
@@ -13,6 +11,7 @@
 #include "labels/labelcodes.h"
 #include "labels/textrules.h"
 #include "package/pkg_est99000.h"
+#include "platform/controlspause.h"
 
 #include <exception>
 
@@ -67,8 +66,9 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
         // The new label's number must fit the barcode's five digits: a sixth digit would make a
         // barcode no scan can find, and past the integer range the number would turn negative.
         if (maiorSequencia >= kMaiorSequencia) {
-            QString message = msgPadrao.Msg(QStringLiteral("Agrup_Limite"));
-            MensErro(message.replace(QStringLiteral("%s"), QString::number(qint64(maiorSequencia) + 1)), true);
+            MensErro(FillPlaceholders(msgPadrao.Msg(QStringLiteral("Agrup_Limite")),
+                                      {QString::number(qint64(maiorSequencia) + 1)}),
+                     true);
         }
     } catch (...) {
         // Nothing of a grouping that stopped half-way may travel with a later one.

@@ -4,14 +4,13 @@
 
 #include "screens/Cli_est99000/cli_est99000.h"
 
-#include "screens/Cli_est99000/controlspause.h"
-
 #include "framework/routines.h"
 #include "labels/barcode.h"
 #include "labels/callprogress.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/labelcodes.h"
 #include "package/pkg_est99000.h"
+#include "platform/controlspause.h"
 
 #include <QApplication>
 

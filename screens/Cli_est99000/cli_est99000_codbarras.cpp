@@ -3,11 +3,10 @@
 
 #include "screens/Cli_est99000/cli_est99000.h"
 
-#include "screens/Cli_est99000/controlspause.h"
-
 #include "framework/routines.h"
 #include "framework/uiservices.h"
 #include "labels/barcode.h"
+#include "platform/controlspause.h"
 
 void TfrmConsDesEtiq::edtCdBarProdKeyDown(QObject*, int& key, TShiftState)
 {

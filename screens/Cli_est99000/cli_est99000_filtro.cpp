@@ -4,8 +4,6 @@
 
 #include "screens/Cli_est99000/cli_est99000.h"
 
-#include "screens/Cli_est99000/controlspause.h"
-
 #include "framework/pesquisalista.h"
 #include "framework/procura.h"
 #include "framework/routines.h"
@@ -15,6 +13,7 @@
 #include "labels/consdesetiqserver.h"
 #include "labels/nfetiquetafilter.h"
 #include "package/pkg_est99000.h"
+#include "platform/controlspause.h"
 #include "platform/sysutils.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "framework/routines.h"
 #include "labels/labelcodes.h"
 #include "package/pkg_est99000.h"
+#include "platform/sysutils.h"
 
 #include <QPainter>
 
@@ -110,8 +111,7 @@ void TfrmConsDesEtiq::AlternaMarca()
         if (!EmptyString(order)) {
             // The label stays as it was, not left half-edited behind the message.
             cdsEtiqueta->Cancel();
-            QString message = msgPadrao.Msg(QStringLiteral("Exist_Pedido"));
-            MensErro(message.replace(QStringLiteral("%s"), order), true);
+            MensErro(FillPlaceholders(msgPadrao.Msg(QStringLiteral("Exist_Pedido")), {order}), true);
         }
         mark->SetAsString(QLatin1String(kMarcada));
         ++inEtiqMark;

@@ -7,9 +7,9 @@
 #include "labels/messagetables.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
+#include "platform/controlspause.h"
 #include "platform/errors.h"
 #include "screens/Cli_est99000/cli_est99000.h"
-#include "screens/Cli_est99000/controlspause.h"
 
 #include <QIcon>
 #include <QPainter>
@@ -27,13 +27,6 @@ const QString kItemSeq = QStringLiteral("NRSEQITPROD");
 constexpr int kLabelGridHeight = 181;
 constexpr const char* kLabelOrder = "VRPESOETIQ;CDCODBARRAETIQ";
 const QString kNothingMarked = QStringLiteral("Nenhuma etiqueta está marcada para impressão.");
-
-TfrmConsDesEtiq& Consulta()
-{
-    if (!frmConsDesEtiq)
-        throw Exception(QStringLiteral("A tela de consulta de etiquetas não está aberta."));
-    return *frmConsDesEtiq;
-}
 
 QString MarkOf(TClientDataSet* set)
 {

@@ -4,7 +4,6 @@
 #include "framework/routines.h"
 #include "framework/showavi.h"
 #include "framework/uiservices.h"
-#include "labels/callprogress.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/gridcolumns.h"
 #include "labels/messagetables.h"
@@ -54,17 +53,6 @@ QString NumbersLeftMessage(qint64 left)
         .arg(qMax<qint64>(left, 0))
         .arg(kHighestSequence);
 }
-
-// The query screen's progress animation around its server calls.
-class TQueryScreenProgress : public TCallProgress {
-public:
-    explicit TQueryScreenProgress(QWidget* screen) : screen_(screen) {}
-    void Begin(int kind, const QString& caption) override { ActiveShowAvi(screen_, kind, caption); }
-    void End() override { DeactiveShowAvi(); }
-
-private:
-    QWidget* screen_;
-};
 
 QLabel* BoldLabel(const QString& caption, QWidget* parent)
 {
@@ -397,7 +385,7 @@ void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
     if (StrToFloat(weight) <= 0)
         fail(edtPeso, "Peso_maior");
 
-    const double source = Field(frmConsDesEtiq->cdsEtiqueta, "VRPESOETIQ")->AsFloat();
+    const double source = Field(Consulta().cdsEtiqueta, "VRPESOETIQ")->AsFloat();
     const int count = StrToInt(quantity);
     const double product = static_cast<double>(static_cast<long double>(count) * StrToFloatExtended(weight));
     if (source < product)
@@ -414,7 +402,7 @@ void TfrmDesmembramento::Vd_GeraEtiqueta(bool confirming)
 
 qint64 TfrmDesmembramento::NumbersLeft(bool strict) const
 {
-    TField* highest = Field(frmConsDesEtiq->cdsEtiqueta, "NRSEQETIQMAX");
+    TField* highest = Field(Consulta().cdsEtiqueta, "NRSEQETIQMAX");
     qint64 used = 0;
     if (!highest->IsNull()) {
         // The confirmation reads the highest sequence with the number conversion, whose error
@@ -429,7 +417,7 @@ qint64 TfrmDesmembramento::NumbersLeft(bool strict) const
 
 void TfrmDesmembramento::cdsEtiquetaNewRecord(TClientDataSet* dataSet)
 {
-    TClientDataSet* item = frmConsDesEtiq->cdsProdEtiq;
+    TClientDataSet* item = Consulta().cdsProdEtiq;
     Field(dataSet, "CDFILIAL")->SetValue(Field(item, "CDFILIAL")->Value());
     Field(dataSet, "NRLANCTONF")->SetValue(Field(item, "NRLANCTONF")->Value());
     Field(dataSet, "NRSEQITPROD")->SetValue(Field(item, "NRSEQITPROD")->Value());
@@ -466,9 +454,10 @@ void TfrmDesmembramento::Grava_HelEtiquetas(const QString& operation)
 
 void TfrmDesmembramento::AddLabelRows()
 {
-    TClientDataSet* invoice = frmConsDesEtiq->cdsNotaFiscal;
-    TClientDataSet* item = frmConsDesEtiq->cdsProdEtiq;
-    TClientDataSet* source = frmConsDesEtiq->cdsEtiqueta;
+    TfrmConsDesEtiq& consulta = Consulta();
+    TClientDataSet* invoice = consulta.cdsNotaFiscal;
+    TClientDataSet* item = consulta.cdsProdEtiq;
+    TClientDataSet* source = consulta.cdsEtiqueta;
     const QString prefix = Field(invoice, "CDFILIAL")->AsString() + Field(invoice, "NRLANCTONF")->AsString()
                            + Field(item, "NRSEQITPROD")->AsString();
     const int count = EmptyString(edtQtdEtiqueta->Text()) ? 0 : StrToInt(edtQtdEtiqueta->Text());
@@ -562,10 +551,11 @@ void TfrmDesmembramento::sbtConfirmarClick(QObject* sender)
 
 void TfrmDesmembramento::NumberAndSend()
 {
-    TClientDataSet* invoice = frmConsDesEtiq->cdsNotaFiscal;
-    TClientDataSet* item = frmConsDesEtiq->cdsProdEtiq;
-    TClientDataSet* source = frmConsDesEtiq->cdsEtiqueta;
-    TClientDataSet* printable = frmConsDesEtiq->cdsRelEtiquetas;
+    TfrmConsDesEtiq& consulta = Consulta();
+    TClientDataSet* invoice = consulta.cdsNotaFiscal;
+    TClientDataSet* item = consulta.cdsProdEtiq;
+    TClientDataSet* source = consulta.cdsEtiqueta;
+    TClientDataSet* printable = consulta.cdsRelEtiquetas;
     TField* highest = Field(source, "NRSEQETIQMAX");
     int number = highest->IsNull() ? 0 : StrToInt(highest->AsString());
     const QString sourceBarcode = Field(source, "CDCODBARRAETIQ")->AsString();
@@ -617,8 +607,8 @@ void TfrmDesmembramento::NumberAndSend()
         }
         printable->SetFiltered(true);
 
-        TQueryScreenProgress progress(frmConsDesEtiq);
-        TConsDesEtiqServer server(*frmConsDesEtiq->netConsDesEtiq, progress);
+        TShowAviProgress progress(&consulta);
+        TConsDesEtiqServer server(*consulta.netConsDesEtiq, progress);
         server.SetEtiqueta(cdsInsEtiqueta->Delta());
     } catch (...) {
         undo.Undo();

@@ -113,12 +113,7 @@ void RoadTest::StartServer(int port, const QStringList& extra)
 void RoadTest::OpenScreen(int port)
 {
     TSession::Instance().ServerPort = port;
-    IniProc();
-    tela = frmConsDesEtiq;
-    ASSERT_NE(tela, nullptr);
-    tela->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(tela));
-    ui.Clear();
+    OpenQueryScreen(tela, ui);
 }
 
 void RoadTest::Click(QWidget* widget)

@@ -12,8 +12,9 @@
 
 #include "framework/qtuiservices.h"
 #include "framework/recordinguiservices.h"
+#include "host/serverprocess/serverprocess.h"
 #include "screens/Cli_est99000/cli_est99000.h"
-#include "support/serverprocess.h"
+#include "support/printto.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,6 @@
 #include <QTemporaryDir>
 
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 inline const QString kFilial = QStringLiteral("0001");
 inline const QString kNota = QStringLiteral("0000000001");

@@ -4,6 +4,7 @@
 
 #include "framework/recordinguiservices.h"
 #include "platform/clientdataset.h"
+#include "support/printto.h"
 
 #include <QTest>
 #include <QWidget>
@@ -12,12 +13,6 @@
 
 #include <memory>
 #include <ostream>
-
-// Readable failure output for texts.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 class UiTest : public ::testing::Test {
 protected:

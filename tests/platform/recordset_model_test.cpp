@@ -333,42 +333,30 @@ public:
         leftView = false;
     }
 
-    void Next()
+    void Next() { Step(true); }
+    void Prior() { Step(false); }
+
+    // One row forward or back. Just after the current row left the view, Next keeps the row that
+    // took its place and Prior keeps it only when the row that left was the last one.
+    void Step(bool forward)
     {
         CheckBrowseMode();
         const bool left = leftView, atEnd = leftAtEnd;
         leftView = false;
         const std::vector<int>& view = View();
-        const int pos = Position(cursor);
+        const int to = Position(cursor) + (forward ? 1 : -1);
         if (view.empty()) {
             bof = eof = true;
-        } else if (left) {
+        } else if (forward && left) {
             bof = false;
             eof = atEnd;
-        } else if (pos < int(view.size()) - 1) {
-            cursor = view[pos + 1];
+        } else if (!forward && left && atEnd) {
+            bof = eof = false;
+        } else if (to >= 0 && to < int(view.size())) {
+            cursor = view[to];
             bof = eof = false;
         } else {
-            eof = true;
-        }
-    }
-
-    void Prior()
-    {
-        CheckBrowseMode();
-        const bool left = leftView, atEnd = leftAtEnd;
-        leftView = false;
-        const std::vector<int>& view = View();
-        const int pos = Position(cursor);
-        if (view.empty()) {
-            bof = eof = true;
-        } else if (left && atEnd) {
-            bof = eof = false;
-        } else if (pos > 0) {
-            cursor = view[pos - 1];
-            bof = eof = false;
-        } else {
-            bof = true;
+            (forward ? eof : bof) = true;
         }
     }
 

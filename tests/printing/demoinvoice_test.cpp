@@ -10,12 +10,12 @@
 
 #include "framework/labelsheetengine.h"
 #include "framework/session.h"
+#include "host/serverprocess/serverprocess.h"
 #include "package/pkg_est99000.h"
 #include "report/pdfpages.h"
 #include "screens/Cli_est99010/cli_est99010.h"
 #include "screens/Cli_est99020/cli_est99020.h"
 #include "support/labelrows.h"
-#include "support/serverprocess.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

@@ -10,9 +10,10 @@
 // 00011.
 
 #include "host/road/road.h"
+#include "host/serverprocess/serverprocess.h"
 #include "report/pdfpages.h"
 #include "support/pgcluster.h"
-#include "support/serverprocess.h"
+#include "support/printto.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +29,6 @@
 #include <algorithm>
 #include <cmath>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

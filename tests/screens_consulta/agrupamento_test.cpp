@@ -6,6 +6,7 @@
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
 #include "platform/packet.h"
+#include "support/changerows.h"
 
 #include <functional>
 
@@ -17,18 +18,6 @@ const QString kNota1 = QStringLiteral("0000000001");
 TChangePacket Sent(const TFakeCall& call)
 {
     return ChangePacketFromJson(call.params.value(0).AsPacket());
-}
-
-// A change row as field name -> value, leaving out the null fields.
-QVariantMap Row(const TChangePacket& packet, int index)
-{
-    QVariantMap row;
-    const QVariantList& values = packet.changes.at(index).newRow;
-    for (int i = 0; i < packet.fields.size(); ++i) {
-        if (values.value(i).isValid() && !values.value(i).isNull())
-            row.insert(packet.fields.at(i).name, values.value(i));
-    }
-    return row;
 }
 
 QStringList PrintableBarcodes(TClientDataSet* rel)
@@ -114,9 +103,9 @@ TEST_F(Agrupamento, TwoMarkedLabelsTravelAsTwoInactivationsAndOneNewLabelWithThe
     ASSERT_EQ(packet.changes.size(), 3);
     for (const TChange& change : packet.changes)
         EXPECT_EQ(change.kind, TChangeKind::Insert);
-    EXPECT_EQ(Row(packet, 0), (QVariantMap{{"CDCODBARRAETIQ", Barcode(kNota1, "0001", "00002")}, {"IDSTATUSETIQ", "I"}}));
-    EXPECT_EQ(Row(packet, 1), (QVariantMap{{"CDCODBARRAETIQ", Barcode(kNota1, "0001", "00005")}, {"IDSTATUSETIQ", "I"}}));
-    EXPECT_EQ(Row(packet, 2), (QVariantMap{{"IDCHECK", "U"},
+    EXPECT_EQ(ChangeRow(packet, 0), (QVariantMap{{"CDCODBARRAETIQ", Barcode(kNota1, "0001", "00002")}, {"IDSTATUSETIQ", "I"}}));
+    EXPECT_EQ(ChangeRow(packet, 1), (QVariantMap{{"CDCODBARRAETIQ", Barcode(kNota1, "0001", "00005")}, {"IDSTATUSETIQ", "I"}}));
+    EXPECT_EQ(ChangeRow(packet, 2), (QVariantMap{{"IDCHECK", "U"},
                                            {"CDFILIAL", "0001"},
                                            {"NRLANCTONF", kNota1},
                                            {"NRSEQITPROD", "0001"},
@@ -165,8 +154,8 @@ TEST_F(Agrupamento, TheSameItemByPositionIsCurrentAgainWithTheNewLabelSelected)
     Group({0, 1});
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 3);
-    EXPECT_EQ(Row(packet, 2).value("NRSEQETIQ"), QVariant(QStringLiteral("00003")));
-    EXPECT_DOUBLE_EQ(Row(packet, 2).value("VRPESOETIQ").toDouble(), 10.05);
+    EXPECT_EQ(ChangeRow(packet, 2).value("NRSEQETIQ"), QVariant(QStringLiteral("00003")));
+    EXPECT_DOUBLE_EQ(ChangeRow(packet, 2).value("VRPESOETIQ").toDouble(), 10.05);
     EXPECT_EQ(Current(tela->cdsProdEtiq, "NRSEQITPROD"), QStringLiteral("0004"));
     EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), Barcode(kNota1, "0004", "00003"));
     EXPECT_EQ(ListedLabels().size(), 3);
@@ -202,8 +191,8 @@ TEST_F(Agrupamento, ALabelMarkedBeforeAnItemMoveIsGroupedWithTheLaterMarks)
     Group({2, 3});
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 4);
-    EXPECT_EQ(Row(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0001", "00001")));
-    EXPECT_DOUBLE_EQ(Row(packet, 3).value("VRPESOETIQ").toDouble(), 12.345 + 13.002 + 12.5);
+    EXPECT_EQ(ChangeRow(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0001", "00001")));
+    EXPECT_DOUBLE_EQ(ChangeRow(packet, 3).value("VRPESOETIQ").toDouble(), 12.345 + 13.002 + 12.5);
 }
 
 TEST_F(Agrupamento, ARejectionShowsTheReasonAndLeavesNoPrintableRowForTheLabelNotCreated)
@@ -267,7 +256,7 @@ TEST_F(Agrupamento, AWalkStoppedByASequenceThatIsNoNumberSendsNothingAndLeavesNo
     Group({0, 1});
     const TChangePacket packet = Sent(server.Calls(QStringLiteral("setEtiqueta")).last());
     ASSERT_EQ(packet.changes.size(), 3);
-    EXPECT_EQ(Row(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0004", "00001")));
+    EXPECT_EQ(ChangeRow(packet, 0).value("CDCODBARRAETIQ"), QVariant(Barcode(kNota1, "0004", "00001")));
 }
 
 // The Group button takes no focus: wherever the focus was, the grouping ends on the same item

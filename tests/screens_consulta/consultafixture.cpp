@@ -120,12 +120,7 @@ void ConsultaTest::SetUp()
     session.ServerPort = ServerPort();
     session.AccessToken.clear();
     session.ProductCodeMask.clear();
-    IniProc();
-    tela = frmConsDesEtiq;
-    ASSERT_NE(tela, nullptr);
-    tela->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(tela));
-    ui.Clear();
+    OpenQueryScreen(tela, ui);
 }
 
 void ConsultaTest::TearDown()

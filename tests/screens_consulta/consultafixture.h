@@ -13,22 +13,18 @@
 //   0001/0000000002 "458300" (person supplier), item 0001 with one active label.
 // Helpers move through the screen as the clerk does: clicks, keys and real focus.
 
-#include "fakelabelserver.h"
+#include "support/fakelabelserver.h"
 
 #include "framework/recordinguiservices.h"
 #include "platform/clientdataset.h"
 #include "screens/Cli_est99000/cli_est99000.h"
+#include "support/printto.h"
 
 #include <gtest/gtest.h>
 
 #include <QVariantMap>
 
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // A data packet with the fields a definition gives a record set, holding the given rows.
 TDataPacket MakePacket(void (*define)(TClientDataSet&), const QList<QVariantMap>& rows);

@@ -6,11 +6,11 @@
 
 #include "framework/hostdatabase.h"
 #include "framework/session.h"
+#include "host/serverprocess/serverprocess.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
 #include "support/consultascreen.h"
-#include "support/serverprocess.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -100,6 +100,20 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(tela));
     }
 
+    // Groups the marked labels, answering yes, and checks the clerk is told it worked and the
+    // new label of item 0001 (sequence 00007) is current; returns its barcode.
+    QString GroupOnTheServer()
+    {
+        ui.Answers.enqueue(true);
+        ui.Clear();
+        Click(tela->btnAgrupar);
+        EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{QStringLiteral("Agrupamento realizado com sucesso.")})
+            << ui.Log().join('\n').toStdString();
+        const QString nova = Barcode(kNota1, "0001", "00007");
+        EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), nova);
+        return nova;
+    }
+
     void SavePicture(const QString& name)
     {
         const QString target = qEnvironmentVariable("EST_SCREENSHOT_DIR");
@@ -157,13 +171,7 @@ TEST_F(Servidor, GroupingLeavesTheSourcesInactiveAndANewLabelThatASecondClientCa
     ChooseInvoice(QStringLiteral("0001"), kNota1);
     ClickTab(tela->tshFormulario);
     MarkLabels({0, 1});
-    ui.Answers.enqueue(true);
-    ui.Clear();
-    Click(tela->btnAgrupar);
-    EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{QStringLiteral("Agrupamento realizado com sucesso.")})
-        << ui.Log().join('\n').toStdString();
-    const QString nova = Barcode(kNota1, "0001", "00007");
-    EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), nova);
+    const QString nova = GroupOnTheServer();
     EXPECT_EQ(Focused(), tela->dbgEtiquetaGerada);
 
     QMap<QString, TStoredLabel> stored = StoredLabels(QStringLiteral("0001"));
@@ -233,13 +241,7 @@ TEST_F(Servidor, TwoLabelsScannedAndMarkedOneAfterTheOtherAreGroupedOnTheServer)
     EXPECT_EQ(inEtiqMark, 2);
     ASSERT_TRUE(tela->btnAgrupar->isEnabled());
 
-    ui.Answers.enqueue(true);
-    ui.Clear();
-    Click(tela->btnAgrupar);
-    EXPECT_EQ(ui.Texts(TUiEntryKind::Information), QStringList{QStringLiteral("Agrupamento realizado com sucesso.")})
-        << ui.Log().join('\n').toStdString();
-    const QString nova = Barcode(kNota1, "0001", "00007");
-    EXPECT_EQ(Current(tela->cdsEtiqueta, "CDCODBARRAETIQ"), nova);
+    const QString nova = GroupOnTheServer();
     const QMap<QString, TStoredLabel> stored = StoredLabels(QStringLiteral("0001"));
     for (const QString& barcode : scanned)
         EXPECT_EQ(stored.value(barcode).status, QStringLiteral("I")) << barcode.toStdString();

@@ -6,6 +6,7 @@
 #include "framework/eventguard.h"
 #include "framework/showavi.h"
 #include "platform/packet.h"
+#include "support/changerows.h"
 
 #include <QTest>
 
@@ -33,20 +34,14 @@ protected:
     // The inserted rows of a packet as "NRSEQETIQ|CDCODBARRAETIQ|VRPESOETIQ|IDSTATUSETIQ".
     static QStringList Insertions(const TChangePacket& packet)
     {
-        auto column = [&](const char* name) {
-            for (int i = 0; i < packet.fields.size(); ++i)
-                if (packet.fields.at(i).name == QLatin1String(name))
-                    return i;
-            return -1;
-        };
         QStringList rows;
-        for (const TChange& change : packet.changes) {
-            EXPECT_EQ(change.kind, TChangeKind::Insert);
-            const QVariantList& row = change.newRow;
-            const QVariant weight = row.value(column("VRPESOETIQ"));
-            rows << QStringList{row.value(column("NRSEQETIQ")).toString(), row.value(column("CDCODBARRAETIQ")).toString(),
+        for (int c = 0; c < packet.changes.size(); ++c) {
+            EXPECT_EQ(packet.changes.at(c).kind, TChangeKind::Insert);
+            const QVariantMap row = ChangeRow(packet, c, true);
+            const QVariant weight = row.value("VRPESOETIQ");
+            rows << QStringList{row.value("NRSEQETIQ").toString(), row.value("CDCODBARRAETIQ").toString(),
                                 weight.isValid() ? QString::number(weight.toDouble()) : QString(),
-                                row.value(column("IDSTATUSETIQ")).toString()}
+                                row.value("IDSTATUSETIQ").toString()}
                         .join(QLatin1Char('|'));
         }
         return rows;

@@ -84,6 +84,21 @@ TEST_F(ScreenLifecycle, CommandsFollowWhetherThereIsABatch)
     EXPECT_EQ(Commands(), CommandsWith(false));
 }
 
+// The screen works on the query screen's sets: without it a batch is refused with a message,
+// never a reach through a null pointer, and what was entered stays.
+TEST_F(ScreenLifecycle, WithoutTheQueryScreenABatchIsRefusedWithAMessage)
+{
+    PositionOnDefaultSource();
+    OpenSplit();
+    EnterBatch("1", "4");
+    TfrmConsDesEtiq* const open = frmConsDesEtiq;
+    frmConsDesEtiq = nullptr;
+    EnterBatch("1", "2");
+    frmConsDesEtiq = open;
+    EXPECT_EQ(Errors(), QStringList{QStringLiteral("A tela de consulta de etiquetas não está aberta.")});
+    EXPECT_EQ(split->cdsEtiqueta->RecordCount(), 1);
+}
+
 TEST_F(ScreenLifecycle, CancellingEmptiesTheBatchesAndKeepsWhatIsTyped)
 {
     PositionOnDefaultSource();

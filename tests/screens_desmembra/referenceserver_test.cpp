@@ -3,11 +3,11 @@
 #include "screens_desmembra/splitfixture.h"
 
 #include "framework/session.h"
+#include "host/serverprocess/serverprocess.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/nfetiquetafilter.h"
 #include "labels/recordsets.h"
 #include "platform/sysutils.h"
-#include "support/serverprocess.h"
 
 #include <QTemporaryDir>
 #include <QTest>

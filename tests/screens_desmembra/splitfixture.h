@@ -15,7 +15,8 @@
 #include "package/pkg_est99000.h"
 #include "screens/Cli_est99000/cli_est99000.h"
 #include "screens/Cli_est99020/cli_est99020.h"
-#include "screens_desmembra/fakelabelserver.h"
+#include "support/fakelabelserver.h"
+#include "support/printto.h"
 
 #include <QJsonObject>
 #include <QPointer>
@@ -24,11 +25,6 @@
 
 #include <memory>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // One label of the invoice as the server lists it.
 struct TLabelSpec {

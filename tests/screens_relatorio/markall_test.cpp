@@ -22,6 +22,15 @@ protected:
                           QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
     }
     QStringList Questions() const { return ui.Texts(TUiEntryKind::Question); }
+    // A click on the mark title answered yes: one question, every item marked, every label once.
+    void MarkAllAnsweringYes()
+    {
+        ui.Answers << true;
+        ClickTitle(0);
+        EXPECT_EQ(Questions(), QStringList({kMarkAll}));
+        EXPECT_EQ(ItemMarks(), QStringList({"C", "C", "C"}));
+        EXPECT_EQ(PrintSet(), QStringList({B11, B12, B13, B21, B22}));
+    }
 };
 
 TEST_F(MarkAll, AClickOnAnotherColumnTitleOrOverNoItemsAsksNothingAndChangesNothing)
@@ -44,11 +53,7 @@ TEST_F(MarkAll, YesMarksEveryItemAndPutsEveryLabelOnceInBarcodeOrderWithTheCurso
     SetLabelMark(B22, "C");
     Open();
     GoToItem("0002");
-    ui.Answers << true;
-    ClickTitle(0);
-    EXPECT_EQ(Questions(), QStringList({kMarkAll}));
-    EXPECT_EQ(ItemMarks(), QStringList({"C", "C", "C"}));
-    EXPECT_EQ(PrintSet(), QStringList({B11, B12, B13, B21, B22}));
+    MarkAllAnsweringYes();
     EXPECT_EQ(Items()->RecNo(), 2);
     // The label grid shows the current item's labels again.
     EXPECT_EQ(LabelRows(), QStringList({B22, B21}));
@@ -94,11 +99,7 @@ TEST_F(MarkAll, ACurrentItemWhoseMarkIsNeitherIsTreatedAsUnmarked)
     SetItemMark("0002", "X");
     Open();
     GoToItem("0002");
-    ui.Answers << true;
-    ClickTitle(0);
-    EXPECT_EQ(Questions(), QStringList({kMarkAll}));
-    EXPECT_EQ(ItemMarks(), QStringList({"C", "C", "C"}));
-    EXPECT_EQ(PrintSet(), QStringList({B11, B12, B13, B21, B22}));
+    MarkAllAnsweringYes();
 }
 
 } // namespace

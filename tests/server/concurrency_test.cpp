@@ -5,8 +5,8 @@
 #include "httpcall.h"
 #include "servertestkit.h"
 
+#include "host/serverprocess/serverprocess.h"
 #include "server/sqlstatement.h"
-#include "support/serverprocess.h"
 
 #include <barrier>
 #include <thread>

@@ -4,7 +4,7 @@
 #include "httpcall.h"
 #include "servertestkit.h"
 
-#include "support/serverprocess.h"
+#include "host/serverprocess/serverprocess.h"
 
 #include <QThread>
 #include <QDir>

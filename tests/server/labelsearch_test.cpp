@@ -5,11 +5,11 @@
 
 #include "httpcall.h"
 
+#include "host/serverprocess/serverprocess.h"
 #include "labels/recordsets.h"
 #include "platform/clientdataset.h"
 #include "server/rpcdispatcher.h"
 #include "server/sqlstatement.h"
-#include "support/serverprocess.h"
 
 #include <QDate>
 #include <QJsonDocument>

@@ -3,6 +3,7 @@
 // tests of the whole road alike.
 
 #include "framework/recordinguiservices.h"
+#include "package/pkg_est99000.h"
 #include "platform/clientdataset.h"
 #include "platform/recordpeek.h"
 #include "screens/Cli_est99000/cli_est99000.h"
@@ -15,6 +16,19 @@
 #include <QStringList>
 #include <QTabBar>
 #include <QTest>
+
+// Opens the query screen as the client's menu does (IniProc), makes it the active window and
+// clears what the opening showed; `tela` is the screen, null (and the test failed) when it did
+// not open.
+inline void OpenQueryScreen(TfrmConsDesEtiq*& tela, TRecordingUiServices& ui)
+{
+    IniProc();
+    tela = frmConsDesEtiq;
+    ASSERT_NE(tela, nullptr);
+    tela->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(tela));
+    ui.Clear();
+}
 
 // The text of a field on the set's current row.
 inline QString CurrentText(TClientDataSet* set, const char* field)

@@ -276,3 +276,24 @@ TEST(EditMasks, StoredLiteralsCaseConversionAndEscapes)
     EXPECT_EQ(FormatMaskText("\\A99;0;_", "12"), "A12");
     EXPECT_EQ(FormatMaskText("", "abc"), "abc");
 }
+
+// The message tables' "%s": the report screen's two-value "file not found" text and the query
+// screen's one-value texts go through the same filler.
+TEST(MessagePlaceholders, EachPlaceholderTakesTheNextValueAndNothingElseIsTouched)
+{
+    const struct {
+        const char* text;
+        QStringList values;
+        const char* filled;
+    } cases[] = {
+        {"relatório '%s' no diretório '%s'.", {"EST990", "/r"}, "relatório 'EST990' no diretório '/r'."},
+        {"pedido (%s) relacionado", {"123"}, "pedido (123) relacionado"},
+        {"'%s' '%s'", {"A%sB", "/r"}, "'A%sB' '/r'"},          // a value's "%s" stays in the value
+        {"'%s' '%s'", {"EST990"}, "'EST990' '%s'"},            // no value left: the placeholder stays
+        {"sem marcador", {"x"}, "sem marcador"},
+        {"%s%s", {"", "b"}, "b"},
+        {"", {}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FillPlaceholders(QString::fromUtf8(c.text), c.values), QString::fromUtf8(c.filled)) << c.text;
+}

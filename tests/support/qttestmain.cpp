@@ -1,5 +1,8 @@
-// Runs the split screen's tests on real widgets under the offscreen platform.
+// The entry of every test program that needs a Qt application object: the screens, the reports
+// and the server's child processes. The tests run on real widgets under the offscreen platform,
+// so they never need a display.
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)

@@ -1,8 +1,7 @@
-#include "serverprocess.h"
+#include "host/serverprocess/serverprocess.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -17,11 +16,15 @@ TServerProcess::~TServerProcess()
 
 QString TServerProcess::Executable()
 {
-    // Test programs are built next to the server, so their own folder is the fallback.
     QString dir = qEnvironmentVariable("EST_BIN_DIR");
     if (dir.isEmpty())
         dir = QCoreApplication::applicationDirPath();
     return dir + QStringLiteral("/est99000-server");
+}
+
+void TServerProcess::SetExecutable(const QString& path)
+{
+    executable_ = path;
 }
 
 void TServerProcess::SetEnvironment(const QString& name, const QString& value)
@@ -36,30 +39,30 @@ void TServerProcess::SetEnvironment(const QString& name, const QString& value)
 bool TServerProcess::Start(const QStringList& args, const QString& workingDirectory, int timeoutMs)
 {
     port_ = 0;
-    process_.setStandardErrorFile(logDir_.filePath(QStringLiteral("server.log")), QIODevice::Append);
+    const QString executable = executable_.isEmpty() ? Executable() : executable_;
+    process_.setStandardErrorFile(logDir_.filePath(QStringLiteral("servidor.log")), QIODevice::Append);
     if (!workingDirectory.isEmpty())
         process_.setWorkingDirectory(workingDirectory);
-    process_.start(Executable(), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+    process_.start(executable, QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
     if (!process_.waitForStarted(10000)) {
-        error_ = QStringLiteral("não foi possível iniciar %1: %2").arg(Executable(), process_.errorString());
+        error_ = QStringLiteral("não foi possível iniciar o servidor %1: %2").arg(executable, process_.errorString());
         return false;
     }
-    static const QRegularExpression line(QStringLiteral("listening on (\\S+):(\\d+)"));
+    // The server creates and fills a new database before it listens, which takes a moment.
+    static const QRegularExpression listening(QStringLiteral("listening on \\S+:(\\d+)"));
     QByteArray out;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (process_.state() == QProcess::NotRunning)
-            break;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired() && process_.state() != QProcess::NotRunning) {
         process_.waitForReadyRead(200);
         out += process_.readAllStandardOutput();
-        const auto m = line.match(QString::fromUtf8(out));
-        if (m.hasMatch()) {
-            port_ = m.captured(2).toInt();
+        const QRegularExpressionMatch match = listening.match(QString::fromUtf8(out));
+        if (match.hasMatch()) {
+            port_ = match.captured(1).toInt();
             return true;
         }
     }
-    error_ = QStringLiteral("o servidor não informou a porta: %1 %2").arg(QString::fromUtf8(out), Log());
+    error_ = QStringLiteral("o servidor não informou a porta em que atende. %1 %2")
+                 .arg(QString::fromUtf8(out).trimmed(), Log().trimmed());
     Stop();
     return false;
 }
@@ -84,6 +87,6 @@ int TServerProcess::Stop(int timeoutMs)
 
 QString TServerProcess::Log() const
 {
-    QFile f(logDir_.filePath(QStringLiteral("server.log")));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    QFile file(logDir_.filePath(QStringLiteral("servidor.log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
