@@ -45,7 +45,9 @@ TEST_F(QueryScreenTest, OpensAsChildWindowWithItsCaptionCodeAndPlace)
     EXPECT_EQ(area->subWindowList().size(), 1);
     EXPECT_EQ(screen->Caption(), "Consulta/Desmembramento Etiqueta");
     EXPECT_EQ(screen->lblCodTela->text(), "Est99000");
-    EXPECT_EQ(screen->SubWindow()->geometry(), QRect(242, 72, 770, 638));
+    // With no place remembered on the workstation, the clerk's main screen fills the child-window
+    // area, the main window's size.
+    EXPECT_EQ(screen->SubWindow()->geometry(), area->viewport()->rect());
     EXPECT_EQ(screen->pgcPadrao->tabText(0), "Romaneio");
     EXPECT_EQ(screen->pgcPadrao->tabText(1), "Produto/Etiqueta");
     EXPECT_FALSE(screen->sbtConfirmar->isVisible());
