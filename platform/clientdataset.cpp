@@ -815,61 +815,59 @@ void Fire(const TDataSetNotifyEvent& event, TClientDataSet* self)
 
 }  // namespace
 
-#define D (*d_)
-
 void TClientDataSet::AttachSource(TDataSource* source)
 {
-    if (!D.sources.contains(source))
-        D.sources.append(source);
+    if (!d_->sources.contains(source))
+        d_->sources.append(source);
 }
 
 void TClientDataSet::DetachSource(TDataSource* source)
 {
-    D.sources.removeAll(source);
+    d_->sources.removeAll(source);
 }
 
 void TClientDataSet::Notify(int event, TField* field, int distance) const
 {
-    if (D.disableCount > 0 || D.sources.isEmpty())
+    if (d_->disableCount > 0 || d_->sources.isEmpty())
         return;
-    const QList<TDataSource*> sources = D.sources;
+    const QList<TDataSource*> sources = d_->sources;
     for (TDataSource* s : sources)
-        if (D.sources.contains(s))
+        if (d_->sources.contains(s))
             s->Notify(TDataSource::Event(event), field, distance);
 }
 
 void TClientDataSet::SetState(TDataSetState state)
 {
-    if (D.state == state)
+    if (d_->state == state)
         return;
-    D.state = state;
+    d_->state = state;
     Notify(int(TDataSource::Event::StateChange));
 }
 
 void TClientDataSet::CheckActive() const
 {
-    if (!D.active)
+    if (!d_->active)
         Fail(QStringLiteral("Operação não permitida: o conjunto de dados %1 está fechado.").arg(objectName()));
 }
 
 void TClientDataSet::EnsureView() const
 {
-    if (!D.viewDirty)
+    if (!d_->viewDirty)
         return;
     const bool ci = FilterOptions.testFlag(TFilterOption::CaseInsensitive);
-    if (D.filtered && D.filter && D.filter->CaseInsensitive() != ci)
-        D.filter = CompileFilter(D.filterText);
-    D.RebuildView();
-    D.cur = D.view.empty() ? -1 : 0;
-    D.bof = true;
-    D.eof = D.view.empty();
+    if (d_->filtered && d_->filter && d_->filter->CaseInsensitive() != ci)
+        d_->filter = CompileFilter(d_->filterText);
+    d_->RebuildView();
+    d_->cur = d_->view.empty() ? -1 : 0;
+    d_->bof = true;
+    d_->eof = d_->view.empty();
 }
 
 // ----- definition -----------------------------------------------------------------------------
 
 TField* TClientDataSet::AddField(const QString& name, TFieldType type, int size)
 {
-    if (D.active)
+    if (d_->active)
         Fail(QStringLiteral("Não é possível definir o campo %1 com o conjunto de dados aberto.").arg(name));
     if (name.trimmed().isEmpty())
         Fail(QStringLiteral("Um campo precisa de nome."));
@@ -877,33 +875,33 @@ TField* TClientDataSet::AddField(const QString& name, TFieldType type, int size)
         Fail(QStringLiteral("O campo %1 já existe.").arg(name));
     if (IsText(type) && size < 1)
         Fail(QStringLiteral("O campo de texto %1 precisa de uma largura.").arg(name));
-    D.extraColumns.clear();
-    D.fields.push_back(std::make_unique<TField>(this, name, type, size, int(D.fields.size())));
-    return D.fields.back().get();
+    d_->extraColumns.clear();
+    d_->fields.push_back(std::make_unique<TField>(this, name, type, size, int(d_->fields.size())));
+    return d_->fields.back().get();
 }
 
 TAggregateField* TClientDataSet::AddAggregate(const QString& name, const QString& expression)
 {
     if (FindField(name))
         Fail(QStringLiteral("O campo %1 já existe.").arg(name));
-    D.aggregates.push_back(std::make_unique<TAggregateField>(this, name, expression));
-    return D.aggregates.back().get();
+    d_->aggregates.push_back(std::make_unique<TAggregateField>(this, name, expression));
+    return d_->aggregates.back().get();
 }
 
 void TClientDataSet::AddIndex(const QString& name, const QString& fields, bool descending)
 {
-    for (const IndexDef& def : D.indexes)
+    for (const IndexDef& def : d_->indexes)
         if (def.name.compare(name, Qt::CaseInsensitive) == 0)
             Fail(QStringLiteral("O índice %1 já existe.").arg(name));
-    D.indexes.append({name, fields, descending});
+    d_->indexes.append({name, fields, descending});
 }
 
 TField* TClientDataSet::FindField(const QString& name) const
 {
-    const int slot = D.SlotOf(name);
+    const int slot = d_->SlotOf(name);
     if (slot >= 0)
-        return D.fields[slot].get();
-    for (const auto& a : D.aggregates)
+        return d_->fields[slot].get();
+    for (const auto& a : d_->aggregates)
         if (a->FieldName().compare(name, Qt::CaseInsensitive) == 0)
             return a.get();
     return nullptr;
@@ -920,20 +918,20 @@ TField* TClientDataSet::FieldByName(const QString& name) const
 QList<TField*> TClientDataSet::Fields() const
 {
     QList<TField*> out;
-    for (const auto& f : D.fields)
+    for (const auto& f : d_->fields)
         out.append(f.get());
     return out;
 }
 
 int TClientDataSet::FieldCount() const
 {
-    return int(D.fields.size());
+    return int(d_->fields.size());
 }
 
 QList<TAggregateField*> TClientDataSet::AggregateFields() const
 {
     QList<TAggregateField*> out;
-    for (const auto& a : D.aggregates)
+    for (const auto& a : d_->aggregates)
         out.append(a.get());
     return out;
 }
@@ -943,10 +941,10 @@ std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& 
     if (text.trimmed().isEmpty())
         return nullptr;
     const bool ci = FilterOptions.testFlag(TFilterOption::CaseInsensitive);
-    auto& cache = D.filterCache[ci ? 1 : 0];
+    auto& cache = d_->filterCache[ci ? 1 : 0];
     if (auto hit = cache.value(text))
         return hit;
-    auto compiled = TFilterExpression::Parse(text, TFilterExpression::Mode::Filter, D.Resolver(), ci);
+    auto compiled = TFilterExpression::Parse(text, TFilterExpression::Mode::Filter, d_->Resolver(), ci);
     if (cache.size() > 4096)
         cache.clear();
     cache.insert(text, compiled);
@@ -955,7 +953,7 @@ std::shared_ptr<TFilterExpression> TClientDataSet::CompileFilter(const QString& 
 
 std::shared_ptr<TFilterExpression> TClientDataSet::CompileAggregate(const QString& expression) const
 {
-    return TFilterExpression::Parse(expression, TFilterExpression::Mode::Aggregate, D.Resolver(), false);
+    return TFilterExpression::Parse(expression, TFilterExpression::Mode::Aggregate, d_->Resolver(), false);
 }
 
 void TClientDataSet::ResolveSortKeys(const QString& indexName, const QString& fieldNames)
@@ -964,7 +962,7 @@ void TClientDataSet::ResolveSortKeys(const QString& indexName, const QString& fi
     bool descending = false;
     if (!indexName.isEmpty()) {
         const IndexDef* found = nullptr;
-        for (const IndexDef& def : D.indexes)
+        for (const IndexDef& def : d_->indexes)
             if (def.name.compare(indexName, Qt::CaseInsensitive) == 0)
                 found = &def;
         if (!found && indexName.compare(QLatin1String("DEFAULT_ORDER"), Qt::CaseInsensitive) != 0)
@@ -974,26 +972,26 @@ void TClientDataSet::ResolveSortKeys(const QString& indexName, const QString& fi
     }
     std::vector<SortKey> keys;
     for (const QString& name : SplitNames(names)) {
-        const int slot = D.RequireSlot(name);
-        keys.push_back({slot, descending, D.fields[slot]->DataType()});
+        const int slot = d_->RequireSlot(name);
+        keys.push_back({slot, descending, d_->fields[slot]->DataType()});
     }
-    D.sortKeys = std::move(keys);
+    d_->sortKeys = std::move(keys);
 }
 
 // ----- open and close -------------------------------------------------------------------------
 
 void TClientDataSet::Activate()
 {
-    if (D.fields.empty())
+    if (d_->fields.empty())
         Fail(QStringLiteral("O conjunto de dados %1 não tem campos definidos.").arg(objectName()));
     Fire(BeforeOpen, this);
-    ResolveSortKeys(D.indexName, D.indexFieldNames);
-    D.filter = D.filtered ? CompileFilter(D.filterText) : nullptr;
-    for (const auto& a : D.aggregates)
+    ResolveSortKeys(d_->indexName, d_->indexFieldNames);
+    d_->filter = d_->filtered ? CompileFilter(d_->filterText) : nullptr;
+    for (const auto& a : d_->aggregates)
         a->Compiled();
-    D.active = true;
-    D.viewDirty = true;
-    D.aggDirty = true;
+    d_->active = true;
+    d_->viewDirty = true;
+    d_->aggDirty = true;
     SetState(TDataSetState::Browse);
     Notify(int(TDataSource::Event::LayoutChange));
     Fire(AfterOpen, this);
@@ -1004,9 +1002,9 @@ void TClientDataSet::Activate()
 void TClientDataSet::Deactivate()
 {
     Fire(BeforeClose, this);
-    D.buffer.clear();
-    D.FreeRows();
-    D.active = false;
+    d_->buffer.clear();
+    d_->FreeRows();
+    d_->active = false;
     SetState(TDataSetState::Inactive);
     Notify(int(TDataSource::Event::LayoutChange));
     Fire(AfterClose, this);
@@ -1014,36 +1012,36 @@ void TClientDataSet::Deactivate()
 
 void TClientDataSet::CreateDataSet()
 {
-    if (D.active)
+    if (d_->active)
         Deactivate();
-    D.FreeRows();
+    d_->FreeRows();
     Activate();
 }
 
 void TClientDataSet::Open()
 {
-    if (D.active)
+    if (d_->active)
         return;
     Activate();
 }
 
 void TClientDataSet::Close()
 {
-    if (!D.active)
+    if (!d_->active)
         return;
     Deactivate();
 }
 
 bool TClientDataSet::Active() const
 {
-    return D.active;
+    return d_->active;
 }
 
 void TClientDataSet::EmptyDataSet()
 {
     CheckActive();
-    D.buffer.clear();
-    D.FreeRows();
+    d_->buffer.clear();
+    d_->FreeRows();
     SetState(TDataSetState::Browse);
     Notify(int(TDataSource::Event::DataSetChange));
 }
@@ -1054,12 +1052,12 @@ void TClientDataSet::First()
 {
     CheckActive();
     CheckBrowseMode();
-    D.leftView = false;
+    d_->leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
-    D.cur = D.view.empty() ? -1 : 0;
-    D.bof = true;
-    D.eof = D.view.empty();
+    d_->cur = d_->view.empty() ? -1 : 0;
+    d_->bof = true;
+    d_->eof = d_->view.empty();
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterScroll, this);
 }
@@ -1068,12 +1066,12 @@ void TClientDataSet::Last()
 {
     CheckActive();
     CheckBrowseMode();
-    D.leftView = false;
+    d_->leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
-    D.cur = int(D.view.size()) - 1;
-    D.eof = true;
-    D.bof = D.view.empty();
+    d_->cur = int(d_->view.size()) - 1;
+    d_->eof = true;
+    d_->bof = d_->view.empty();
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterScroll, this);
 }
@@ -1082,23 +1080,23 @@ void TClientDataSet::Next()
 {
     CheckActive();
     CheckBrowseMode();
-    const bool left = D.leftView, atEnd = D.leftAtEnd;
-    D.leftView = false;
+    const bool left = d_->leftView, atEnd = d_->leftAtEnd;
+    d_->leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
-    if (D.view.empty()) {
-        D.bof = D.eof = true;
+    if (d_->view.empty()) {
+        d_->bof = d_->eof = true;
     } else if (left) {
         // The posted row left the view: the cursor already stands on its successor.
-        D.bof = false;
-        D.eof = atEnd;
+        d_->bof = false;
+        d_->eof = atEnd;
         Notify(int(TDataSource::Event::DataSetChange));
-    } else if (D.cur < int(D.view.size()) - 1) {
-        ++D.cur;
-        D.bof = D.eof = false;
+    } else if (d_->cur < int(d_->view.size()) - 1) {
+        ++d_->cur;
+        d_->bof = d_->eof = false;
         Notify(int(TDataSource::Event::DataSetScroll), nullptr, 1);
     } else {
-        D.eof = true;
+        d_->eof = true;
     }
     Fire(AfterScroll, this);
 }
@@ -1107,50 +1105,50 @@ void TClientDataSet::Prior()
 {
     CheckActive();
     CheckBrowseMode();
-    const bool left = D.leftView, atEnd = D.leftAtEnd;
-    D.leftView = false;
+    const bool left = d_->leftView, atEnd = d_->leftAtEnd;
+    d_->leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
-    if (D.view.empty()) {
-        D.bof = D.eof = true;
+    if (d_->view.empty()) {
+        d_->bof = d_->eof = true;
     } else if (left && atEnd) {
         // The posted last row left the view: the cursor already stands on its predecessor.
-        D.bof = D.eof = false;
+        d_->bof = d_->eof = false;
         Notify(int(TDataSource::Event::DataSetChange));
-    } else if (D.cur > 0) {
-        --D.cur;
-        D.bof = D.eof = false;
+    } else if (d_->cur > 0) {
+        --d_->cur;
+        d_->bof = d_->eof = false;
         Notify(int(TDataSource::Event::DataSetScroll), nullptr, -1);
     } else {
-        D.bof = true;
+        d_->bof = true;
     }
     Fire(AfterScroll, this);
 }
 
 bool TClientDataSet::Eof() const
 {
-    if (!D.active)
+    if (!d_->active)
         return true;
     EnsureView();
-    return D.eof;
+    return d_->eof;
 }
 
 bool TClientDataSet::Bof() const
 {
-    if (!D.active)
+    if (!d_->active)
         return true;
     EnsureView();
-    return D.bof;
+    return d_->bof;
 }
 
 int TClientDataSet::RecNo() const
 {
-    if (!D.active)
+    if (!d_->active)
         return 0;
     EnsureView();
-    if (D.state == TDataSetState::Insert)
-        return D.insertPos + 1;
-    return D.cur + 1;
+    if (d_->state == TDataSetState::Insert)
+        return d_->insertPos + 1;
+    return d_->cur + 1;
 }
 
 void TClientDataSet::SetRecNo(int recNo)
@@ -1158,50 +1156,50 @@ void TClientDataSet::SetRecNo(int recNo)
     CheckActive();
     CheckBrowseMode();
     EnsureView();
-    if (D.view.empty())
+    if (d_->view.empty())
         return;
-    D.leftView = false;
-    const int target = std::clamp(recNo, 1, int(D.view.size())) - 1;
-    if (target == D.cur)
+    d_->leftView = false;
+    const int target = std::clamp(recNo, 1, int(d_->view.size())) - 1;
+    if (target == d_->cur)
         return;
     Fire(BeforeScroll, this);
     EnsureView();
-    D.cur = std::min(target, int(D.view.size()) - 1);
-    D.bof = D.eof = false;
+    d_->cur = std::min(target, int(d_->view.size()) - 1);
+    d_->bof = d_->eof = false;
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterScroll, this);
 }
 
 int TClientDataSet::RecordCount() const
 {
-    if (!D.active)
+    if (!d_->active)
         return 0;
-    if (D.viewDirty && (!D.filtered || !D.filter))
-        return int(D.all.size());  // every row is visible; the order is not needed to count
+    if (d_->viewDirty && (!d_->filtered || !d_->filter))
+        return int(d_->all.size());  // every row is visible; the order is not needed to count
     EnsureView();
-    return int(D.view.size());
+    return int(d_->view.size());
 }
 
 bool TClientDataSet::IsEmpty() const
 {
-    return D.state != TDataSetState::Insert && RecordCount() == 0;
+    return d_->state != TDataSetState::Insert && RecordCount() == 0;
 }
 
 TBookmark TClientDataSet::GetBookmark() const
 {
-    if (!D.active)
+    if (!d_->active)
         return {};
     EnsureView();
-    return D.cur >= 0 ? TBookmark{D.view[D.cur]->id} : TBookmark{};
+    return d_->cur >= 0 ? TBookmark{d_->view[d_->cur]->id} : TBookmark{};
 }
 
 bool TClientDataSet::BookmarkValid(const TBookmark& bookmark) const
 {
-    if (!D.active || bookmark.IsNull())
+    if (!d_->active || bookmark.IsNull())
         return false;
     EnsureView();
-    const Row* row = D.RowById(bookmark.id);
-    return row && row->viewGen == D.gen;
+    const Row* row = d_->RowById(bookmark.id);
+    return row && row->viewGen == d_->gen;
 }
 
 void TClientDataSet::GotoBookmark(const TBookmark& bookmark)
@@ -1210,13 +1208,13 @@ void TClientDataSet::GotoBookmark(const TBookmark& bookmark)
     CheckBrowseMode();
     if (!BookmarkValid(bookmark))
         Fail(QStringLiteral("Registro não encontrado."));
-    D.leftView = false;
+    d_->leftView = false;
     Fire(BeforeScroll, this);
     EnsureView();
-    const int pos = D.PositionOf(D.RowById(bookmark.id));
+    const int pos = d_->PositionOf(d_->RowById(bookmark.id));
     if (pos >= 0) {
-        D.cur = pos;
-        D.bof = D.eof = false;
+        d_->cur = pos;
+        d_->bof = d_->eof = false;
     }
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterScroll, this);
@@ -1226,15 +1224,15 @@ void TClientDataSet::GotoBookmark(const TBookmark& bookmark)
 
 TDataSetState TClientDataSet::State() const
 {
-    return D.state;
+    return d_->state;
 }
 
 void TClientDataSet::CheckBrowseMode()
 {
     CheckActive();
-    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+    if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)
         return;
-    if (D.modified)
+    if (d_->modified)
         Post();
     else
         Cancel();
@@ -1247,22 +1245,22 @@ void TClientDataSet::BeginInsert(bool append)
     Fire(BeforeInsert, this);
     Fire(BeforeScroll, this);
     EnsureView();
-    const Row* current = D.cur >= 0 ? D.view[D.cur] : nullptr;
-    D.restoreRow = const_cast<Row*>(current);
-    D.insertBefore = append ? nullptr : const_cast<Row*>(current);
-    D.insertPos = append || !current ? int(D.view.size()) : D.cur;
-    D.buffer = QVariantList(D.Columns());
-    D.modified = false;
-    D.leftView = false;
+    const Row* current = d_->cur >= 0 ? d_->view[d_->cur] : nullptr;
+    d_->restoreRow = const_cast<Row*>(current);
+    d_->insertBefore = append ? nullptr : const_cast<Row*>(current);
+    d_->insertPos = append || !current ? int(d_->view.size()) : d_->cur;
+    d_->buffer = QVariantList(d_->Columns());
+    d_->modified = false;
+    d_->leftView = false;
     SetState(TDataSetState::Insert);
     try {
         Fire(OnNewRecord, this);
     } catch (...) {
-        D.buffer.clear();
+        d_->buffer.clear();
         SetState(TDataSetState::Browse);
         throw;
     }
-    D.modified = false;
+    d_->modified = false;
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterInsert, this);
     Fire(AfterScroll, this);
@@ -1281,18 +1279,18 @@ void TClientDataSet::Insert()
 void TClientDataSet::Edit()
 {
     CheckActive();
-    if (D.state == TDataSetState::Edit || D.state == TDataSetState::Insert)
+    if (d_->state == TDataSetState::Edit || d_->state == TDataSetState::Insert)
         return;
     EnsureView();
-    if (D.view.empty()) {
+    if (d_->view.empty()) {
         Insert();
         return;
     }
     Fire(BeforeEdit, this);
     EnsureView();
-    D.leftView = false;
-    D.buffer = D.view[D.cur]->values;
-    D.modified = false;
+    d_->leftView = false;
+    d_->buffer = d_->view[d_->cur]->values;
+    d_->modified = false;
     SetState(TDataSetState::Edit);
     Notify(int(TDataSource::Event::RecordChange));
     Fire(AfterEdit, this);
@@ -1301,63 +1299,63 @@ void TClientDataSet::Edit()
 void TClientDataSet::SetFieldValue(TField* field, QVariant value)
 {
     CheckActive();
-    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+    if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)
         Fail(QStringLiteral("O conjunto de dados %1 não está em modo de edição ou inserção.").arg(objectName()));
-    D.buffer[field->Index()] = std::move(value);
-    D.modified = true;
+    d_->buffer[field->Index()] = std::move(value);
+    d_->modified = true;
     Notify(int(TDataSource::Event::FieldChange), field);
 }
 
 void TClientDataSet::Post()
 {
     CheckActive();
-    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+    if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)
         return;
     Fire(BeforePost, this);
-    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+    if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)
         return;  // the handler cancelled or posted itself
     EnsureView();
-    D.leftView = false;
-    if (D.state == TDataSetState::Edit) {
-        Row* row = D.view[D.cur];
-        if (row->values != D.buffer) {
+    d_->leftView = false;
+    if (d_->state == TDataSetState::Edit) {
+        Row* row = d_->view[d_->cur];
+        if (row->values != d_->buffer) {
             const QVariantList before = row->values;
-            D.LogModify(row, before);
-            for (int slot = 0; slot < D.Columns(); ++slot)
-                if (before.at(slot) != D.buffer.at(slot))
-                    D.HashRemove(row, before, slot);
-            row->values = std::move(D.buffer);
-            for (int slot = 0; slot < D.Columns(); ++slot)
+            d_->LogModify(row, before);
+            for (int slot = 0; slot < d_->Columns(); ++slot)
+                if (before.at(slot) != d_->buffer.at(slot))
+                    d_->HashRemove(row, before, slot);
+            row->values = std::move(d_->buffer);
+            for (int slot = 0; slot < d_->Columns(); ++slot)
                 if (before.at(slot) != row->values.at(slot))
-                    D.HashAdd(row, slot);
-            D.view.erase(D.view.begin() + D.cur);
+                    d_->HashAdd(row, slot);
+            d_->view.erase(d_->view.begin() + d_->cur);
             row->viewGen = 0;
-            if (D.Passes(row)) {
-                D.cur = D.InsertIntoView(row);
-                D.bof = D.eof = false;
+            if (d_->Passes(row)) {
+                d_->cur = d_->InsertIntoView(row);
+                d_->bof = d_->eof = false;
             } else {
-                D.view.insert(D.view.begin() + D.cur, row);  // RemoveFromView expects it in place
-                D.RemoveFromView(D.cur);
-                D.leftView = true;
+                d_->view.insert(d_->view.begin() + d_->cur, row);  // RemoveFromView expects it in place
+                d_->RemoveFromView(d_->cur);
+                d_->leftView = true;
             }
         }
     } else {
-        Row* row = D.PlaceInOrder(std::make_unique<Row>(Row{std::move(D.buffer), 0, D.nextId++, 0, true}), D.insertBefore);
-        D.Adopt(row);
-        D.HashAdd(row);
-        D.LogInsert(row);
-        if (D.Passes(row)) {
-            D.cur = D.InsertIntoView(row);
-            D.bof = D.eof = false;
+        Row* row = d_->PlaceInOrder(std::make_unique<Row>(Row{std::move(d_->buffer), 0, d_->nextId++, 0, true}), d_->insertBefore);
+        d_->Adopt(row);
+        d_->HashAdd(row);
+        d_->LogInsert(row);
+        if (d_->Passes(row)) {
+            d_->cur = d_->InsertIntoView(row);
+            d_->bof = d_->eof = false;
         } else {
-            const int back = D.PositionOf(D.restoreRow);
-            D.cur = back >= 0 ? back : std::min(D.insertPos, int(D.view.size()) - 1);
-            D.bof = D.eof = D.view.empty();
+            const int back = d_->PositionOf(d_->restoreRow);
+            d_->cur = back >= 0 ? back : std::min(d_->insertPos, int(d_->view.size()) - 1);
+            d_->bof = d_->eof = d_->view.empty();
         }
     }
-    D.buffer.clear();
-    D.modified = false;
-    D.aggDirty = true;
+    d_->buffer.clear();
+    d_->modified = false;
+    d_->aggDirty = true;
     SetState(TDataSetState::Browse);
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterPost, this);
@@ -1366,17 +1364,17 @@ void TClientDataSet::Post()
 void TClientDataSet::Cancel()
 {
     CheckActive();
-    if (D.state != TDataSetState::Edit && D.state != TDataSetState::Insert)
+    if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)
         return;
     Fire(BeforeCancel, this);
-    if (D.state == TDataSetState::Insert) {
+    if (d_->state == TDataSetState::Insert) {
         EnsureView();
-        const int back = D.PositionOf(D.restoreRow);
-        D.cur = back >= 0 ? back : std::min(D.insertPos, int(D.view.size()) - 1);
-        D.bof = D.eof = D.view.empty();
+        const int back = d_->PositionOf(d_->restoreRow);
+        d_->cur = back >= 0 ? back : std::min(d_->insertPos, int(d_->view.size()) - 1);
+        d_->bof = d_->eof = d_->view.empty();
     }
-    D.buffer.clear();
-    D.modified = false;
+    d_->buffer.clear();
+    d_->modified = false;
     SetState(TDataSetState::Browse);
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterCancel, this);
@@ -1385,27 +1383,27 @@ void TClientDataSet::Cancel()
 void TClientDataSet::Delete()
 {
     CheckActive();
-    if (D.state == TDataSetState::Insert) {
+    if (d_->state == TDataSetState::Insert) {
         Cancel();
         return;
     }
     EnsureView();
-    if (D.view.empty())
+    if (d_->view.empty())
         Fail(QStringLiteral("Não é possível excluir: o conjunto de dados %1 está vazio.").arg(objectName()));
     Fire(BeforeDelete, this);
     Fire(BeforeScroll, this);
     EnsureView();
-    if (D.view.empty())
+    if (d_->view.empty())
         Fail(QStringLiteral("Não é possível excluir: o conjunto de dados %1 está vazio.").arg(objectName()));
-    Row* row = D.view[D.cur];
-    D.buffer.clear();
-    D.modified = false;
-    D.leftView = false;
-    D.RemoveFromView(D.cur);
-    RowPtr owned = D.RemoveFromOrder(row);
-    D.HashRemove(row, row->values);
-    D.LogDelete(std::move(owned));
-    D.aggDirty = true;
+    Row* row = d_->view[d_->cur];
+    d_->buffer.clear();
+    d_->modified = false;
+    d_->leftView = false;
+    d_->RemoveFromView(d_->cur);
+    RowPtr owned = d_->RemoveFromOrder(row);
+    d_->HashRemove(row, row->values);
+    d_->LogDelete(std::move(owned));
+    d_->aggDirty = true;
     SetState(TDataSetState::Browse);
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterDelete, this);
@@ -1416,14 +1414,14 @@ void TClientDataSet::Delete()
 
 int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values, TLocateOptions options) const
 {
-    if (keyFields != D.lastKeyFields || D.lastKeySlots.empty()) {
+    if (keyFields != d_->lastKeyFields || d_->lastKeySlots.empty()) {
         std::vector<int> found;
         for (const QString& n : SplitNames(keyFields))
-            found.push_back(D.RequireSlot(n));
-        D.lastKeySlots = std::move(found);
-        D.lastKeyFields = keyFields;
+            found.push_back(d_->RequireSlot(n));
+        d_->lastKeySlots = std::move(found);
+        d_->lastKeyFields = keyFields;
     }
-    const std::vector<int>& keySlots = D.lastKeySlots;
+    const std::vector<int>& keySlots = d_->lastKeySlots;
     if (keySlots.empty() || qsizetype(keySlots.size()) != values.size())
         Fail(QStringLiteral("Busca em %1: %2 campos para %3 valores.").arg(keyFields).arg(keySlots.size()).arg(values.size()));
     const bool ci = options.testFlag(TLocateOption::CaseInsensitive);
@@ -1439,7 +1437,7 @@ int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values
             }
             if (!have.isValid())
                 return false;
-            if (IsText(D.fields[keySlots[i]]->DataType())) {
+            if (IsText(d_->fields[keySlots[i]]->DataType())) {
                 const QString& text = *static_cast<const QString*>(have.constData());
                 const QString key = want.toString();
                 const Qt::CaseSensitivity cs = ci ? Qt::CaseInsensitive : Qt::CaseSensitive;
@@ -1457,20 +1455,20 @@ int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values
         for (size_t i = 0; i < keySlots.size(); ++i) {
             const QVariant& want = values.at(qsizetype(i));
             const QString* text = CellAs<QString>(want);
-            if (!IsText(D.fields[keySlots[i]]->DataType()) || !text || text->isEmpty())
+            if (!IsText(d_->fields[keySlots[i]]->DataType()) || !text || text->isEmpty())
                 continue;
             int best = -1;
-            for (const Row* r : D.FindBucket(keySlots[i], ci, *text))
-                if (r->viewGen == D.gen && matches(r)) {
-                    const int pos = D.PositionOf(r);
+            for (const Row* r : d_->FindBucket(keySlots[i], ci, *text))
+                if (r->viewGen == d_->gen && matches(r)) {
+                    const int pos = d_->PositionOf(r);
                     if (pos >= 0 && (best < 0 || pos < best))
                         best = pos;
                 }
             return best;
         }
     }
-    for (size_t i = 0; i < D.view.size(); ++i)
-        if (matches(D.view[i]))
+    for (size_t i = 0; i < d_->view.size(); ++i)
+        if (matches(d_->view[i]))
             return int(i);
     return -1;
 }
@@ -1483,9 +1481,9 @@ bool TClientDataSet::Locate(const QString& keyFields, const QVariantList& values
     const int pos = FindRow(keyFields, values, options);
     if (pos < 0)
         return false;
-    D.leftView = false;
-    D.cur = pos;
-    D.bof = D.eof = false;
+    d_->leftView = false;
+    d_->cur = pos;
+    d_->bof = d_->eof = false;
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterScroll, this);
     return true;
@@ -1498,11 +1496,11 @@ QVariant TClientDataSet::Lookup(const QString& keyFields, const QVariantList& va
     const QStringList names = SplitNames(resultFields);
     std::vector<int> keySlots;
     for (const QString& n : names)
-        keySlots.push_back(D.RequireSlot(n));
+        keySlots.push_back(d_->RequireSlot(n));
     const int pos = FindRow(keyFields, values, {});
     if (pos < 0)
         return {};
-    const Row* row = D.view[pos];
+    const Row* row = d_->view[pos];
     if (keySlots.size() == 1)
         return row->values.at(keySlots[0]);
     QVariantList out;
@@ -1515,9 +1513,9 @@ QVariant TClientDataSet::Lookup(const QString& keyFields, const QVariantList& va
 
 void TClientDataSet::ViewChanged()
 {
-    D.leftView = false;
-    D.viewDirty = true;
-    D.aggDirty = true;
+    d_->leftView = false;
+    d_->viewDirty = true;
+    d_->aggDirty = true;
     Fire(BeforeScroll, this);
     Notify(int(TDataSource::Event::DataSetChange));
     Fire(AfterScroll, this);
@@ -1525,98 +1523,98 @@ void TClientDataSet::ViewChanged()
 
 void TClientDataSet::SetFilter(const QString& text)
 {
-    if (text == D.filterText)
+    if (text == d_->filterText)
         return;
-    if (!D.active || !D.filtered) {
-        D.filterText = text;
+    if (!d_->active || !d_->filtered) {
+        d_->filterText = text;
         return;
     }
     CheckBrowseMode();
-    D.filter = CompileFilter(text);
-    D.filterText = text;
+    d_->filter = CompileFilter(text);
+    d_->filterText = text;
     ViewChanged();
 }
 
 QString TClientDataSet::Filter() const
 {
-    return D.filterText;
+    return d_->filterText;
 }
 
 void TClientDataSet::SetFiltered(bool filtered)
 {
-    if (filtered == D.filtered)
+    if (filtered == d_->filtered)
         return;
-    if (!D.active) {
-        D.filtered = filtered;
+    if (!d_->active) {
+        d_->filtered = filtered;
         return;
     }
     CheckBrowseMode();
-    D.filter = filtered ? CompileFilter(D.filterText) : nullptr;
-    D.filtered = filtered;
+    d_->filter = filtered ? CompileFilter(d_->filterText) : nullptr;
+    d_->filtered = filtered;
     ViewChanged();
 }
 
 bool TClientDataSet::Filtered() const
 {
-    return D.filtered;
+    return d_->filtered;
 }
 
 void TClientDataSet::SetIndexFieldNames(const QString& fields)
 {
-    if (D.active) {
+    if (d_->active) {
         CheckBrowseMode();
         ResolveSortKeys(QString(), fields);
     }
-    D.indexFieldNames = fields;
-    D.indexName.clear();
-    if (D.active)
+    d_->indexFieldNames = fields;
+    d_->indexName.clear();
+    if (d_->active)
         ViewChanged();
 }
 
 QString TClientDataSet::IndexFieldNames() const
 {
-    return D.indexFieldNames;
+    return d_->indexFieldNames;
 }
 
 void TClientDataSet::SetIndexName(const QString& name)
 {
-    if (D.active) {
+    if (d_->active) {
         CheckBrowseMode();
         ResolveSortKeys(name, QString());
     }
-    D.indexName = name;
-    D.indexFieldNames.clear();
-    if (D.active)
+    d_->indexName = name;
+    d_->indexFieldNames.clear();
+    if (d_->active)
         ViewChanged();
 }
 
 QString TClientDataSet::IndexName() const
 {
-    return D.indexName;
+    return d_->indexName;
 }
 
 // ----- bound controls -------------------------------------------------------------------------
 
 void TClientDataSet::DisableControls()
 {
-    if (D.disableCount++ == 0)
-        D.disableState = D.state;
+    if (d_->disableCount++ == 0)
+        d_->disableState = d_->state;
 }
 
 void TClientDataSet::EnableControls()
 {
-    if (D.disableCount == 0)
+    if (d_->disableCount == 0)
         return;
-    if (--D.disableCount > 0)
+    if (--d_->disableCount > 0)
         return;
-    if (D.state != D.disableState)
+    if (d_->state != d_->disableState)
         Notify(int(TDataSource::Event::StateChange));
     Notify(int(TDataSource::Event::DataSetChange));
 }
 
 bool TClientDataSet::ControlsDisabled() const
 {
-    return D.disableCount > 0;
+    return d_->disableCount > 0;
 }
 
 // ----- field values, peeks and aggregates -----------------------------------------------------
@@ -1624,14 +1622,14 @@ bool TClientDataSet::ControlsDisabled() const
 const QVariant& TClientDataSet::FieldValue(int slot) const
 {
     static const QVariant null;
-    if (slot < 0 || !D.active)
+    if (slot < 0 || !d_->active)
         return null;
-    if (!D.peeks.isEmpty())
-        return D.peeks.last()->at(slot);
-    if (D.state == TDataSetState::Edit || D.state == TDataSetState::Insert)
-        return D.buffer.at(slot);
+    if (!d_->peeks.isEmpty())
+        return d_->peeks.last()->at(slot);
+    if (d_->state == TDataSetState::Edit || d_->state == TDataSetState::Insert)
+        return d_->buffer.at(slot);
     EnsureView();
-    return D.cur >= 0 ? D.view[D.cur]->values.at(slot) : null;
+    return d_->cur >= 0 ? d_->view[d_->cur]->values.at(slot) : null;
 }
 
 void TClientDataSet::PushPeek(int recNo)
@@ -1639,39 +1637,39 @@ void TClientDataSet::PushPeek(int recNo)
     CheckActive();
     EnsureView();
     const int p = recNo - 1;
-    if (D.state == TDataSetState::Insert) {
-        if (p < 0 || p > int(D.view.size()))
+    if (d_->state == TDataSetState::Insert) {
+        if (p < 0 || p > int(d_->view.size()))
             Fail(QStringLiteral("Registro %1 fora do intervalo.").arg(recNo));
-        D.peeks.append(p == D.insertPos ? &D.buffer : &D.view[p > D.insertPos ? p - 1 : p]->values);
+        d_->peeks.append(p == d_->insertPos ? &d_->buffer : &d_->view[p > d_->insertPos ? p - 1 : p]->values);
         return;
     }
-    if (p < 0 || p >= int(D.view.size()))
+    if (p < 0 || p >= int(d_->view.size()))
         Fail(QStringLiteral("Registro %1 fora do intervalo.").arg(recNo));
-    D.peeks.append(p == D.cur && D.state == TDataSetState::Edit ? &D.buffer : &D.view[p]->values);
+    d_->peeks.append(p == d_->cur && d_->state == TDataSetState::Edit ? &d_->buffer : &d_->view[p]->values);
 }
 
 void TClientDataSet::PopPeek()
 {
-    if (!D.peeks.isEmpty())
-        D.peeks.removeLast();
+    if (!d_->peeks.isEmpty())
+        d_->peeks.removeLast();
 }
 
 QVariant TClientDataSet::AggregateValue(const TAggregateField* field) const
 {
-    if (!D.active || !AggregatesActive || !field->Active)
+    if (!d_->active || !AggregatesActive || !field->Active)
         return {};
     EnsureView();
-    if (D.aggDirty) {
-        D.aggCache.clear();
-        D.aggDirty = false;
+    if (d_->aggDirty) {
+        d_->aggCache.clear();
+        d_->aggDirty = false;
     }
     // A value computed under an earlier expression text is stale.
-    auto hit = D.aggCache.constFind(field);
-    if (hit != D.aggCache.constEnd() && field->compiledText_ == field->Expression)
+    auto hit = d_->aggCache.constFind(field);
+    if (hit != d_->aggCache.constEnd() && field->compiledText_ == field->Expression)
         return *hit;
     const QVariant value =
-        field->Compiled().Aggregate(qsizetype(D.view.size()), [this](qsizetype i) -> const QVariantList& { return D.view[i]->values; });
-    D.aggCache.insert(field, value);
+        field->Compiled().Aggregate(qsizetype(d_->view.size()), [this](qsizetype i) -> const QVariantList& { return d_->view[i]->values; });
+    d_->aggCache.insert(field, value);
     return value;
 }
 
@@ -1695,28 +1693,28 @@ void TClientDataSet::LoadPacket(TDataPacket&& packet)
 void TClientDataSet::InstallPacket(TDataPacket&& packet)
 {
     // Nothing of the set changes until every column and every value has passed.
-    const PacketLayout layout = D.LayOutPacket(packet.fields);
+    const PacketLayout layout = d_->LayOutPacket(packet.fields);
     CheckPacketRows(packet, layout);
     if (layout.defineFields) {
         for (qsizetype c = 0; c < packet.fields.size(); ++c) {
             const TPacketField& pf = packet.fields.at(c);
-            D.fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
+            d_->fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
         }
     }
-    if (D.active)
+    if (d_->active)
         Deactivate();
-    D.ReplaceRows(std::move(packet.rows), layout);
+    d_->ReplaceRows(std::move(packet.rows), layout);
     Activate();
 }
 
 TDataPacket TClientDataSet::Packet() const
 {
     TDataPacket packet;
-    for (const auto& f : D.fields)
+    for (const auto& f : d_->fields)
         packet.fields.append({f->FieldName(), PacketType(f->DataType()), f->Size()});
-    packet.fields.append(D.extraColumns);
-    packet.rows.reserve(qsizetype(D.all.size()));
-    for (const RowPtr& r : D.all)
+    packet.fields.append(d_->extraColumns);
+    packet.rows.reserve(qsizetype(d_->all.size()));
+    for (const RowPtr& r : d_->all)
         packet.rows.append(r->values);
     return packet;
 }
@@ -1730,7 +1728,7 @@ TChangePacket TClientDataSet::ChangePacket() const
 {
     TChangePacket packet;
     packet.fields = Packet().fields;
-    for (const ChangeEntry& e : D.log) {
+    for (const ChangeEntry& e : d_->log) {
         if (!e.alive)
             continue;
         TChange c;
@@ -1751,29 +1749,29 @@ QJsonObject TClientDataSet::Delta() const
 
 int TClientDataSet::ChangeCount() const
 {
-    return D.liveChanges;
+    return d_->liveChanges;
 }
 
 void TClientDataSet::MergeChangeLog()
 {
-    for (const RowPtr& r : D.all) {
+    for (const RowPtr& r : d_->all) {
         r->isNew = false;
         r->logPos = -1;
     }
-    D.log.clear();
-    D.liveChanges = 0;
+    d_->log.clear();
+    d_->liveChanges = 0;
 }
 
 void TClientDataSet::CancelUpdates()
 {
     CheckActive();
     Cancel();
-    for (auto e = D.log.rbegin(); e != D.log.rend(); ++e) {
+    for (auto e = d_->log.rbegin(); e != d_->log.rend(); ++e) {
         if (!e->alive)
             continue;
         switch (e->kind) {
         case TChangeKind::Insert:
-            D.RemoveFromOrder(e->live);  // frees it
+            d_->RemoveFromOrder(e->live);  // frees it
             break;
         case TChangeKind::Modify:
             e->live->values = e->original;
@@ -1783,17 +1781,17 @@ void TClientDataSet::CancelUpdates()
             Row* row = e->gone.get();
             row->values = e->original;
             row->logPos = -1;
-            D.RestoreInOrder(std::move(e->gone));
-            D.Adopt(row);
+            d_->RestoreInOrder(std::move(e->gone));
+            d_->Adopt(row);
             break;
         }
         }
     }
-    D.log.clear();
-    D.liveChanges = 0;
-    D.hashes.clear();
-    D.leftView = D.leftAtEnd = false;
-    D.viewDirty = true;
-    D.aggDirty = true;
+    d_->log.clear();
+    d_->liveChanges = 0;
+    d_->hashes.clear();
+    d_->leftView = d_->leftAtEnd = false;
+    d_->viewDirty = true;
+    d_->aggDirty = true;
     Notify(int(TDataSource::Event::DataSetChange));
 }
