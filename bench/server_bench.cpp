@@ -13,6 +13,7 @@
 // process), G and H one client over HTTP on loopback, from wall time. Each time is the lowest per
 // call over the repetitions.
 
+#include "benchsupport.h"
 #include "server/appserver.h"
 #include "server/database.h"
 #include "server/demodata.h"
@@ -260,33 +261,6 @@ void GetProduto500Postgres(benchmark::State& state, const std::string* url)
     PQfinish(conn);
 }
 
-// Keeps, per benchmark, the lowest wall time and CPU time per iteration over its repetitions while
-// printing as usual: the machine is shared, and waiting for a core is not the code's cost.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0 && !r.error_occurred) {
-                const std::string name = r.run_name.function_name;
-                const double t = r.real_accumulated_time / double(r.iterations);
-                const double cpu = r.cpu_accumulated_time / double(r.iterations);
-                if (!seconds.count(name) || t < seconds[name])
-                    seconds[name] = t;
-                if (!cpuSeconds.count(name) || cpu < cpuSeconds[name])
-                    cpuSeconds[name] = cpu;
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Of(const std::string& name, bool cpu = false) const
-    {
-        const auto& times = cpu ? cpuSeconds : seconds;
-        const auto it = times.find(name);
-        return it == times.end() ? 0.0 : it->second;
-    }
-    std::map<std::string, double> seconds, cpuSeconds;
-};
-
 void Grouping(benchmark::State& state, TTarget* t, int clients, std::vector<QList<TLabel>>* prepared)
 {
     const QString entry = GroupingEntry(clients);
@@ -415,24 +389,18 @@ int main(int argc, char** argv)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
     }
-    // Repetitions of the different benchmarks run interleaved, so a burst of load on the shared
-    // machine does not fall on one side of a ratio only.
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.push_back(interleave.data());
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    RecordingReporter reporter;
+    benchsupport::InitializeInterleaved(argc, argv);
+    benchsupport::BestTimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     targets.clear();
-    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-    auto perSecond = [](double t) { return t > 0 ? 1.0 / t : 0.0; };
+    using benchsupport::PerSecond;
+    using benchsupport::Ratio;
     std::fflush(stdout);
     std::printf("pg_getproduto_vs_query=%.3f\n",
-                ratio(reporter.Of("GetProduto500InProcess/PostgreSQL"), reporter.Of("GetProduto500Query/PostgreSQL")));
+                Ratio(reporter.WallOf("GetProduto500InProcess/PostgreSQL"), reporter.WallOf("GetProduto500Query/PostgreSQL")));
     std::printf("getproduto_vs_query=%.3f sqlite_calls_per_s=%.1f pg_calls_per_s=%.1f\n",
-                ratio(reporter.Of("GetProduto500InProcess/SQLite", true), reporter.Of("GetProduto500Query/SQLite", true)),
-                perSecond(reporter.Of("GetProduto500Labels/SQLite")), perSecond(reporter.Of("GetProduto500Labels/PostgreSQL")));
+                Ratio(reporter.CpuOf("GetProduto500InProcess/SQLite"), reporter.CpuOf("GetProduto500Query/SQLite")),
+                PerSecond(reporter.WallOf("GetProduto500Labels/SQLite")), PerSecond(reporter.WallOf("GetProduto500Labels/PostgreSQL")));
     return 0;
 }
