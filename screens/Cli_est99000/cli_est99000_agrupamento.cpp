@@ -69,8 +69,8 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
         labels.Resume();
         std::rethrow_exception(falha);
     }
-    const bool criada =
-        cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {agrupamento.novaEtiqueta}, TLocateOption::CaseInsensitive);
+    const bool criada = cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {agrupamento.novaEtiqueta},
+                                            TLocateOption::CaseInsensitive);
     if (!criada) {
         // The server did not create the label: it cannot be printed either.
         RetiraEtiquetaImprimivel(agrupamento.novaEtiqueta);

@@ -110,8 +110,9 @@ void TfrmConsDesEtiq::IncluiEtiquetaImprimivel()
     if (cdsRelEtiquetas->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}, TLocateOption::CaseInsensitive))
         return;
     const auto value = [this](const char* field) { return cdsEtiqueta->FieldByName(QLatin1String(field))->Value(); };
-    AppendPrintableLabel(*cdsRelEtiquetas, *cdsProdEtiq, *cdsNotaFiscal,
-                         {QLatin1String(kDesmarcada), value("VRPESOETIQ"), value("QTETIQPROD"), value("CDCODBARRAETIQ")});
+    AppendPrintableLabel(
+        *cdsRelEtiquetas, *cdsProdEtiq, *cdsNotaFiscal,
+        {QLatin1String(kDesmarcada), value("VRPESOETIQ"), value("QTETIQPROD"), value("CDCODBARRAETIQ")});
 }
 
 void TfrmConsDesEtiq::FiltraEtiquetasDoItem()

@@ -456,8 +456,9 @@ void TfrmDesmembramento::AddLabelRows()
     TClientDataSet* invoice = consulta.cdsNotaFiscal;
     TClientDataSet* item = consulta.cdsProdEtiq;
     TClientDataSet* source = consulta.cdsEtiqueta;
-    const QString prefix = BarcodePrefix(Field(invoice, "CDFILIAL")->AsString(), Field(invoice, "NRLANCTONF")->AsString(),
-                                         Field(item, "NRSEQITPROD")->AsString());
+    const QString prefix =
+        BarcodePrefix(Field(invoice, "CDFILIAL")->AsString(), Field(invoice, "NRLANCTONF")->AsString(),
+                      Field(item, "NRSEQITPROD")->AsString());
     const int count = EmptyString(edtQtdEtiqueta->Text()) ? 0 : StrToInt(edtQtdEtiqueta->Text());
     const double weight = StrToFloat(edtPeso->Text());
     const double quantity = count;
