@@ -46,11 +46,11 @@ int ReadSequence(const QString& nrSeqEtiq)
     return StrToInt(nrSeqEtiq);
 }
 
-int NextGroupingSequence(const QStringList& itemSequences)
+qint64 NextGroupingSequence(const QStringList& itemSequences)
 {
-    int highest = 0;
+    qint64 highest = 0;
     for (const QString& sequence : itemSequences)
-        highest = std::max(highest, ReadSequence(sequence));
+        highest = std::max<qint64>(highest, ReadSequence(sequence));
     return highest + 1;
 }
 

@@ -15,6 +15,8 @@
 
 inline constexpr int kBarcodeLength = 23;
 inline constexpr int kSequenceDigits = 5;
+// The highest label sequence the five digits of a barcode hold: no new label is numbered above.
+inline constexpr int kHighestSequence = 99999;
 
 // Message key of a typed barcode that is not a full label barcode.
 inline constexpr const char* kInvalidBarcodeKey = "Inv_CodBar";
@@ -48,8 +50,10 @@ TBarcodeCheck CheckTypedBarcode(const QString& text);
 int ReadSequence(const QString& nrSeqEtiq);
 
 // The sequence of the label that a grouping creates: the largest of the item's label
-// sequences (all statuses, marked or not; 0 when there is none) plus one.
-int NextGroupingSequence(const QStringList& itemSequences);
+// sequences (all statuses, marked or not; 0 when there is none) plus one. The sum is taken in
+// 64 bits, so a highest sequence at the top of the integer range gives the next number, which
+// the caller then refuses against kHighestSequence.
+qint64 NextGroupingSequence(const QStringList& itemSequences);
 
 // The value a split counts up from: the label set's NRSEQETIQMAX aggregate read as an
 // integer, 0 when the aggregate is null (no labels). Each new label then takes start + 1,

@@ -42,6 +42,8 @@
 #include <QImage>
 #include <QLabel>
 
+#include <exception>
+
 class TfrmConsDesEtiq : public TfrmPadrao {
     Q_OBJECT
 public:
@@ -198,6 +200,18 @@ private:
     // with its barcode is there already.
     void IncluiEtiquetaImprimivel();
     void AlternaMarca();
+    // The steps of a grouping (btnAgruparClick). InativaMarcadas walks the current item's labels,
+    // puts the marked active ones into the buffer as inactive and numbers the new label (a
+    // number past the barcode's digits is refused; a refused or stopped walk leaves the buffer
+    // as it was); IncluiEtiquetaAgrupada adds the new label to the buffer and the print list;
+    // EnviaAgrupamento sends the buffer and empties it, answering the failure if any;
+    // RecarregaAposAgrupar reads the server's state back and answers false when it could not,
+    // after putting the buffer, the print list and the current label back as they were.
+    struct TAgrupamento;
+    void InativaMarcadas(TAgrupamento& agrupamento);
+    void IncluiEtiquetaAgrupada(TAgrupamento& agrupamento);
+    std::exception_ptr EnviaAgrupamento();
+    bool RecarregaAposAgrupar(const TAgrupamento& agrupamento, std::exception_ptr& falha);
     // Takes the printable-label row with this barcode out of the list, whatever item it is of.
     void RetiraEtiquetaImprimivel(const QString& barcode);
     const QImage& GlyphFor(const QString& mark, const QString& status) const;

@@ -9,6 +9,7 @@
 #include "labels/barcode.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/labelcodes.h"
+#include "labels/printablelabels.h"
 #include "labels/textrules.h"
 #include "package/pkg_est99000.h"
 #include "platform/controlspause.h"
@@ -16,9 +17,6 @@
 #include <exception>
 
 namespace {
-
-// The highest label number the five digits of a barcode hold.
-constexpr int kMaiorSequencia = 99999;
 
 TField* Field(const TClientDataSet* set, const char* name)
 {
@@ -32,22 +30,65 @@ void Copy(TClientDataSet* to, const TClientDataSet* from, const char* field)
 
 } // namespace
 
+// What a grouping works with: the screen's positions and the buffer and print list as they were
+// before it, kept for the case in which the screen cannot read the server's state back
+// afterwards; the grouped labels' barcodes and summed weight; the new label.
+struct TfrmConsDesEtiq::TAgrupamento {
+    int notaFiscal = 0;
+    int item = 0;
+    int etiqueta = 0;
+    TDataPacket buffer;
+    TDataPacket imprimiveis;
+    QStringList agrupadas;
+    double peso = 0.0;
+    int sequencia = 0;
+    QString novaEtiqueta;
+};
+
 void TfrmConsDesEtiq::btnAgruparClick(QObject*)
 {
     if (!UiServices().Question(this, msgPadrao.Msg(QStringLiteral("AgrupEtiq"))))
         return;
-    const int notaFiscal = cdsNotaFiscal->RecNo();
-    const int item = cdsProdEtiq->RecNo();
-    const int etiqueta = cdsEtiqueta->RecNo();
-    // What the grouping changes on the screen before the server answers, kept for the case in
-    // which the screen cannot read the server's state back afterwards.
-    const TDataPacket buffer = cdsAuxEtiqueta->Packet();
-    const TDataPacket imprimiveis = cdsRelEtiquetas->Packet();
+    TAgrupamento agrupamento;
+    agrupamento.notaFiscal = cdsNotaFiscal->RecNo();
+    agrupamento.item = cdsProdEtiq->RecNo();
+    agrupamento.etiqueta = cdsEtiqueta->RecNo();
+    agrupamento.buffer = cdsAuxEtiqueta->Packet();
+    agrupamento.imprimiveis = cdsRelEtiquetas->Packet();
 
     TControlsPause labels(cdsEtiqueta);
-    double peso = 0.0;
-    int maiorSequencia = 0;
-    QStringList agrupadas;
+    InativaMarcadas(agrupamento);
+    // The grouped labels leave the print list only once the whole walk has succeeded, so that a
+    // stopped walk leaves the list as it was.
+    for (const QString& barcode : agrupamento.agrupadas)
+        RetiraEtiquetaImprimivel(barcode);
+    IncluiEtiquetaAgrupada(agrupamento);
+
+    std::exception_ptr falha = EnviaAgrupamento();
+    if (!RecarregaAposAgrupar(agrupamento, falha)) {
+        labels.Resume();
+        std::rethrow_exception(falha);
+    }
+    const bool criada = cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {agrupamento.novaEtiqueta},
+                                            TLocateOption::CaseInsensitive);
+    if (!criada) {
+        // The server did not create the label: it cannot be printed either.
+        RetiraEtiquetaImprimivel(agrupamento.novaEtiqueta);
+        cdsProdEtiq->First();
+    }
+    labels.Resume();
+    // The button takes no focus, so the focus may be anywhere (in the barcode edit, say): moving
+    // it to the new label is no entry into the page and reads nothing again.
+    if (criada)
+        FocaEtiquetas(true);
+    if (falha)
+        std::rethrow_exception(falha);
+}
+
+void TfrmConsDesEtiq::InativaMarcadas(TAgrupamento& agrupamento)
+{
+    QStringList sequencias;
+    qint64 proxima = 0;
     try {
         for (cdsEtiqueta->First(); !cdsEtiqueta->Eof(); cdsEtiqueta->Next()) {
             // The labels drawn with a tick: marked and active, as the counter counts them.
@@ -58,16 +99,16 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
                 Field(cdsAuxEtiqueta, "CDCODBARRAETIQ")->SetAsString(barcode);
                 Field(cdsAuxEtiqueta, "IDSTATUSETIQ")->SetAsString(QLatin1String(kStatusInativa));
                 cdsAuxEtiqueta->Post();
-                peso += Field(cdsEtiqueta, "VRPESOETIQ")->AsFloat();
-                agrupadas << barcode;
+                agrupamento.peso += Field(cdsEtiqueta, "VRPESOETIQ")->AsFloat();
+                agrupamento.agrupadas << barcode;
             }
-            maiorSequencia = std::max(maiorSequencia, ReadSequence(Field(cdsEtiqueta, "NRSEQETIQ")->AsString()));
+            sequencias << Field(cdsEtiqueta, "NRSEQETIQ")->AsString();
         }
+        proxima = NextGroupingSequence(sequencias);
         // The new label's number must fit the barcode's five digits: a sixth digit would make a
         // barcode no scan can find, and past the integer range the number would turn negative.
-        if (maiorSequencia >= kMaiorSequencia) {
-            MensErro(FillPlaceholders(msgPadrao.Msg(QStringLiteral("Agrup_Limite")),
-                                      {QString::number(qint64(maiorSequencia) + 1)}),
+        if (proxima > kHighestSequence) {
+            MensErro(FillPlaceholders(msgPadrao.Msg(QStringLiteral("Agrup_Limite")), {QString::number(proxima)}),
                      true);
         }
     } catch (...) {
@@ -75,41 +116,35 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
         cdsAuxEtiqueta->CancelUpdates();
         throw;
     }
-    // The grouped labels leave the print list only once the whole walk has succeeded, so that a
-    // stopped walk leaves the list as it was.
-    for (const QString& barcode : agrupadas)
-        RetiraEtiquetaImprimivel(barcode);
+    agrupamento.sequencia = static_cast<int>(proxima);
+}
 
-    const int sequencia = maiorSequencia + 1;
-    const QString novaEtiqueta = ComposeBarcode(
+void TfrmConsDesEtiq::IncluiEtiquetaAgrupada(TAgrupamento& agrupamento)
+{
+    agrupamento.novaEtiqueta = ComposeBarcode(
         BarcodePrefix(Field(cdsProdEtiq, "CDFILIAL")->AsString(), Field(cdsProdEtiq, "NRLANCTONF")->AsString(),
                       Field(cdsProdEtiq, "NRSEQITPROD")->AsString()),
-        sequencia);
+        agrupamento.sequencia);
 
     cdsAuxEtiqueta->Append();
     Field(cdsAuxEtiqueta, "IDCHECK")->SetAsString(QLatin1String(kDesmarcada));
     for (const char* field : {"CDFILIAL", "NRLANCTONF", "NRSEQITPROD", "CDPRODUTO"})
         Copy(cdsAuxEtiqueta, cdsProdEtiq, field);
-    Field(cdsAuxEtiqueta, "NRSEQETIQ")->SetAsString(FormatSequence(sequencia));
+    Field(cdsAuxEtiqueta, "NRSEQETIQ")->SetAsString(FormatSequence(agrupamento.sequencia));
     Field(cdsAuxEtiqueta, "QTETIQPROD")->SetAsFloat(1);
-    Field(cdsAuxEtiqueta, "VRPESOETIQ")->SetAsFloat(peso);
+    Field(cdsAuxEtiqueta, "VRPESOETIQ")->SetAsFloat(agrupamento.peso);
     Field(cdsAuxEtiqueta, "QTTOTALPRODETIQ")->SetValue(Field(cdsProdEtiq, "QTITEMPROD")->Value());
     Field(cdsAuxEtiqueta, "IDSTATUSETIQ")->SetAsString(QLatin1String(kStatusAtiva));
-    Field(cdsAuxEtiqueta, "CDCODBARRAETIQ")->SetAsString(novaEtiqueta);
+    Field(cdsAuxEtiqueta, "CDCODBARRAETIQ")->SetAsString(agrupamento.novaEtiqueta);
     cdsAuxEtiqueta->Post();
 
     // The new label is printable at once and already chosen for printing.
-    cdsRelEtiquetas->Append();
-    Field(cdsRelEtiquetas, "IDCHECK")->SetAsString(QLatin1String(kMarcada));
-    for (const char* field : {"NMPRODUTO", "LOTESUBLOTE", "DTVALILOTE", "NRSEQITPROD", "SGUNIDADE", "CDARVPROD"})
-        Copy(cdsRelEtiquetas, cdsProdEtiq, field);
-    for (const char* field : {"NRNOTAFISC", "CDSERIEENTR"})
-        Copy(cdsRelEtiquetas, cdsNotaFiscal, field);
-    Field(cdsRelEtiquetas, "VRPESOETIQ")->SetAsFloat(peso);
-    Field(cdsRelEtiquetas, "QTETIQPROD")->SetAsFloat(1);
-    Field(cdsRelEtiquetas, "CDCODBARRAETIQ")->SetAsString(novaEtiqueta);
-    cdsRelEtiquetas->Post();
+    AppendPrintableLabel(*cdsRelEtiquetas, *cdsProdEtiq, *cdsNotaFiscal,
+                         {QLatin1String(kMarcada), agrupamento.peso, 1.0, agrupamento.novaEtiqueta});
+}
 
+std::exception_ptr TfrmConsDesEtiq::EnviaAgrupamento()
+{
     std::exception_ptr falha;
     QString resposta;
     bool respondeu = false;
@@ -120,45 +155,40 @@ void TfrmConsDesEtiq::btnAgruparClick(QObject*)
     } catch (...) {
         falha = std::current_exception();
     }
-
     // Whatever the server said, the buffer goes and the screen shows the server's state again.
     cdsAuxEtiqueta->EmptyDataSet();
     if (respondeu && IsBlankText(resposta))
         UiServices().Information(this, msgPadrao.Msg(QStringLiteral("Agrup_ok")));
-    bool recarregou = false;
-    try {
-        sbtVerificarClick(sbtVerificar);
-        recarregou = true;
-        cdsNotaFiscal->SetRecNo(notaFiscal);
-        cdsProdEtiq->SetRecNo(item);
-    } catch (...) {
+    return falha;
+}
+
+bool TfrmConsDesEtiq::RecarregaAposAgrupar(const TAgrupamento& agrupamento, std::exception_ptr& falha)
+{
+    const auto guarda = [&falha] {
         if (!falha)
             falha = std::current_exception();
-    }
-    if (!recarregou) {
+    };
+    try {
+        sbtVerificarClick(sbtVerificar);
+    } catch (...) {
+        guarda();
         // The labels, marks and counter still show the state before the grouping (the server
-        // out of reach, say): the buffer and the print list go back to it as well, and the
-        // same item and label stay current, so that the clerk can group again once it is back.
-        cdsAuxEtiqueta->LoadPacket(buffer);
-        cdsRelEtiquetas->LoadPacket(imprimiveis);
-        cdsEtiqueta->SetRecNo(etiqueta);
-        labels.Resume();
-        std::rethrow_exception(falha);
+        // out of reach, say): the buffer and the print list go back to it as well, and the same
+        // item and label stay current, so that the clerk can group again once it is back.
+        cdsAuxEtiqueta->LoadPacket(agrupamento.buffer);
+        cdsRelEtiquetas->LoadPacket(agrupamento.imprimiveis);
+        cdsEtiqueta->SetRecNo(agrupamento.etiqueta);
+        return false;
     }
-    const bool criada =
-        cdsEtiqueta->Locate(QStringLiteral("CDCODBARRAETIQ"), {novaEtiqueta}, TLocateOption::CaseInsensitive);
-    if (!criada) {
-        // The server did not create the label: it cannot be printed either.
-        RetiraEtiquetaImprimivel(novaEtiqueta);
-        cdsProdEtiq->First();
+    // The server's state is shown: a current invoice or item that cannot be found again is
+    // reported at the end, the grouping itself stands.
+    try {
+        cdsNotaFiscal->SetRecNo(agrupamento.notaFiscal);
+        cdsProdEtiq->SetRecNo(agrupamento.item);
+    } catch (...) {
+        guarda();
     }
-    labels.Resume();
-    // The button takes no focus, so the focus may be anywhere (in the barcode edit, say): moving
-    // it to the new label is no entry into the page and reads nothing again.
-    if (criada)
-        FocaEtiquetas(true);
-    if (falha)
-        std::rethrow_exception(falha);
+    return true;
 }
 
 void TfrmConsDesEtiq::RetiraEtiquetaImprimivel(const QString& barcode)

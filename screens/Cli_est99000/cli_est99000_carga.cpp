@@ -9,6 +9,7 @@
 #include "labels/callprogress.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/labelcodes.h"
+#include "labels/printablelabels.h"
 #include "package/pkg_est99000.h"
 #include "platform/controlspause.h"
 
@@ -21,11 +22,6 @@ constexpr int kReceivingKind = 1;
 QString Text(const TClientDataSet* set, const char* field)
 {
     return set->FieldByName(QLatin1String(field))->AsString();
-}
-
-void Copy(TClientDataSet* to, const TClientDataSet* from, const char* field)
-{
-    to->FieldByName(QLatin1String(field))->SetValue(from->FieldByName(QLatin1String(field))->Value());
 }
 
 // Lends the screen's progress window to the item and label read: the call shows nothing of its
@@ -113,15 +109,10 @@ void TfrmConsDesEtiq::IncluiEtiquetaImprimivel()
     const QString barcode = Text(cdsEtiqueta, "CDCODBARRAETIQ");
     if (cdsRelEtiquetas->Locate(QStringLiteral("CDCODBARRAETIQ"), {barcode}, TLocateOption::CaseInsensitive))
         return;
-    cdsRelEtiquetas->Append();
-    cdsRelEtiquetas->FieldByName(QStringLiteral("IDCHECK"))->SetAsString(QLatin1String(kDesmarcada));
-    for (const char* field : {"NMPRODUTO", "LOTESUBLOTE", "DTVALILOTE", "NRSEQITPROD", "SGUNIDADE", "CDARVPROD"})
-        Copy(cdsRelEtiquetas, cdsProdEtiq, field);
-    for (const char* field : {"NRNOTAFISC", "CDSERIEENTR"})
-        Copy(cdsRelEtiquetas, cdsNotaFiscal, field);
-    for (const char* field : {"VRPESOETIQ", "QTETIQPROD", "CDCODBARRAETIQ"})
-        Copy(cdsRelEtiquetas, cdsEtiqueta, field);
-    cdsRelEtiquetas->Post();
+    const auto value = [this](const char* field) { return cdsEtiqueta->FieldByName(QLatin1String(field))->Value(); };
+    AppendPrintableLabel(
+        *cdsRelEtiquetas, *cdsProdEtiq, *cdsNotaFiscal,
+        {QLatin1String(kDesmarcada), value("VRPESOETIQ"), value("QTETIQPROD"), value("CDCODBARRAETIQ")});
 }
 
 void TfrmConsDesEtiq::FiltraEtiquetasDoItem()

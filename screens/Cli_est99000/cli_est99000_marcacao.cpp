@@ -145,8 +145,5 @@ void TfrmConsDesEtiq::dbgItemProdutoKeyDown(QObject*, int& key, TShiftState)
 
 void TfrmConsDesEtiq::cdsEtiquetaIDSTATUSETIQGetText(TField* sender, QString& text, bool)
 {
-    const QString status = sender->AsString();
-    const bool known = status == QLatin1String(kStatusAtiva) || status == QLatin1String(kStatusReservada)
-                       || status == QLatin1String(kStatusInativa);
-    text = known ? msgPadrao.Msg(status) : QString();
+    text = StatusEtiquetaText(sender->AsString());
 }

@@ -4,7 +4,9 @@
 #include "framework/procura.h"
 #include "framework/uiservices.h"
 #include "labels/gridcolumns.h"
+#include "labels/labelcodes.h"
 #include "labels/messagetables.h"
+#include "labels/printablelabels.h"
 #include "labels/recordsets.h"
 #include "package/pkg_est99000.h"
 #include "platform/controlspause.h"
@@ -19,8 +21,8 @@
 
 namespace {
 
-const QString kMarked = QStringLiteral("C");
-const QString kUnmarked = QStringLiteral("U");
+const QString kMarked = QLatin1String(kMarcada);
+const QString kUnmarked = QLatin1String(kDesmarcada);
 const QString kMark = QStringLiteral("IDCHECK");
 const QString kBarcode = QStringLiteral("CDCODBARRAETIQ");
 const QString kItemSeq = QStringLiteral("NRSEQITPROD");
@@ -56,7 +58,7 @@ void ResetMarks(TClientDataSet* set, bool markedOnly)
 void FilterToItem(TClientDataSet* labels, const QString& itemSeq)
 {
     labels->SetFiltered(false);
-    labels->SetFilter(QStringLiteral(" NRSEQITPROD = '") + itemSeq + QStringLiteral("'"));
+    labels->SetFilter(ItemFilterText(itemSeq));
     labels->SetFiltered(true);
 }
 
@@ -306,16 +308,7 @@ void TfrmRelConsDesEtiq::AddToPrintSet()
     TClientDataSet* labels = Consulta().cdsRelEtiquetas;
     if (InPrintSet(labels->FieldByName(kBarcode)->AsString()))
         return;
-    auto from = [labels](const char* name) { return labels->FieldByName(QLatin1String(name)); };
-    auto to = [this](const char* name) { return cdsRelEtiquetas->FieldByName(QLatin1String(name)); };
-    cdsRelEtiquetas->Append();
-    for (const char* name : {"IDCHECK", "NMPRODUTO", "LOTESUBLOTE", "SGUNIDADE", "NRNOTAFISC", "CDSERIEENTR",
-                             "CDARVPROD", "CDCODBARRAETIQ"})
-        to(name)->SetAsString(from(name)->AsString());
-    to("DTVALILOTE")->SetAsDateTime(from("DTVALILOTE")->AsDateTime());
-    to("VRPESOETIQ")->SetAsFloat(from("VRPESOETIQ")->AsFloat());
-    to("QTETIQPROD")->SetAsFloat(from("QTETIQPROD")->AsFloat());
-    cdsRelEtiquetas->Post();
+    AppendToPrintSet(*cdsRelEtiquetas, *labels);
 }
 
 void TfrmRelConsDesEtiq::dbgItemProdutoDblClick(QObject*)

@@ -4,11 +4,13 @@
 #include "framework/routines.h"
 #include "framework/showavi.h"
 #include "framework/uiservices.h"
+#include "labels/barcode.h"
 #include "labels/consdesetiqserver.h"
 #include "labels/gridcolumns.h"
+#include "labels/labelcodes.h"
 #include "labels/messagetables.h"
+#include "labels/printablelabels.h"
 #include "labels/recordsets.h"
-#include "labels/textrules.h"
 #include "package/pkg_est99000.h"
 #include "platform/sysutils.h"
 #include "screens/Cli_est99000/cli_est99000.h"
@@ -35,13 +37,9 @@ constexpr int kUnnamedKey = 0xFF;
 // Digits a box accepts: the quantity is whole, the weight has up to ten decimals.
 constexpr int kIntegerDigits = 10;
 constexpr int kWeightDecimals = 10;
-// The label sequence takes five digits of the barcode: a new label can be numbered up to this.
-constexpr qint64 kHighestSequence = 99999;
-
-const QString kAtivo = QStringLiteral("A");
-const QString kInativo = QStringLiteral("I");
-const QString kNaoMarcado = QStringLiteral("U");
-const QString kMarcado = QStringLiteral("C");
+// The operations of Grava_HelEtiquetas on the label rows of a batch: include or exclude.
+const QString kIncluir = QStringLiteral("I");
+const QString kExcluir = QStringLiteral("E");
 const QString kWithdrawKeys = QStringLiteral("CDFILIAL;NRLANCTONF;NRSEQITPROD;VRPESOETIQ;IDSTATUSETIQ");
 const QString kCloseUnconfirmed = QStringLiteral(
     "Há etiquetas geradas que não foram confirmadas. Deseja fechar e descartar o desmembramento?");
@@ -408,7 +406,7 @@ qint64 TfrmDesmembramento::NumbersLeft(bool strict) const
         // The confirmation reads the highest sequence with the number conversion, whose error
         // ends it; a batch takes a sequence that does not convert as none.
         bool converted = true;
-        used = strict ? StrToInt(highest->AsString()) : highest->AsString().trimmed().toLongLong(&converted);
+        used = strict ? SplitStartSequence(highest->Value()) : highest->AsString().trimmed().toLongLong(&converted);
         if (!converted)
             used = 0;
     }
@@ -423,19 +421,19 @@ void TfrmDesmembramento::cdsEtiquetaNewRecord(TClientDataSet* dataSet)
     Field(dataSet, "NRSEQITPROD")->SetValue(Field(item, "NRSEQITPROD")->Value());
     Field(dataSet, "CDPRODUTO")->SetValue(Field(item, "CDPRODUTO")->Value());
     Field(dataSet, "QTTOTALPRODETIQ")->SetValue(Field(item, "QTITEMPROD")->Value());
-    Field(dataSet, "IDSTATUSETIQ")->SetAsString(kAtivo);
+    Field(dataSet, "IDSTATUSETIQ")->SetAsString(QLatin1String(kStatusAtiva));
 }
 
 void TfrmDesmembramento::cdsEtiquetaBeforePost(TClientDataSet*)
 {
     // Only a new batch is expanded; an edited one changes no label row.
     if (dtsPadrao->State() == TDataSetState::Insert)
-        Grava_HelEtiquetas(QStringLiteral("I"));
+        Grava_HelEtiquetas(kIncluir);
 }
 
 void TfrmDesmembramento::cdsEtiquetaBeforeDelete(TClientDataSet*)
 {
-    Grava_HelEtiquetas(QStringLiteral("E"));
+    Grava_HelEtiquetas(kExcluir);
 }
 
 void TfrmDesmembramento::cdsEtiquetaAfterDelete(TClientDataSet* dataSet)
@@ -446,9 +444,9 @@ void TfrmDesmembramento::cdsEtiquetaAfterDelete(TClientDataSet* dataSet)
 void TfrmDesmembramento::Grava_HelEtiquetas(const QString& operation)
 {
     TShowAviScope progress(this, kGeneratingKind, msgPadrao.Msg(QStringLiteral("GeraEtiqueta")));
-    if (operation == QLatin1String("I"))
+    if (operation == kIncluir)
         AddLabelRows();
-    else if (operation == QLatin1String("E"))
+    else if (operation == kExcluir)
         WithdrawLabelRows();
 }
 
@@ -458,8 +456,9 @@ void TfrmDesmembramento::AddLabelRows()
     TClientDataSet* invoice = consulta.cdsNotaFiscal;
     TClientDataSet* item = consulta.cdsProdEtiq;
     TClientDataSet* source = consulta.cdsEtiqueta;
-    const QString prefix = Field(invoice, "CDFILIAL")->AsString() + Field(invoice, "NRLANCTONF")->AsString()
-                           + Field(item, "NRSEQITPROD")->AsString();
+    const QString prefix =
+        BarcodePrefix(Field(invoice, "CDFILIAL")->AsString(), Field(invoice, "NRLANCTONF")->AsString(),
+                      Field(item, "NRSEQITPROD")->AsString());
     const int count = EmptyString(edtQtdEtiqueta->Text()) ? 0 : StrToInt(edtQtdEtiqueta->Text());
     const double weight = StrToFloat(edtPeso->Text());
     const double quantity = count;
@@ -467,7 +466,7 @@ void TfrmDesmembramento::AddLabelRows()
     try {
         for (int i = 0; i < count; ++i) {
             cdsInsEtiqueta->Append();
-            Field(cdsInsEtiqueta, "IDCHECK")->SetAsString(kNaoMarcado);
+            Field(cdsInsEtiqueta, "IDCHECK")->SetAsString(QLatin1String(kDesmarcada));
             for (const char* key : {"CDFILIAL", "NRLANCTONF", "NRSEQITPROD", "CDPRODUTO", "QTTOTALPRODETIQ", "IDSTATUSETIQ"})
                 Field(cdsInsEtiqueta, key)->SetValue(Field(source, key)->Value());
             Field(cdsInsEtiqueta, "QTETIQPROD")->SetAsFloat(quantity);
@@ -493,7 +492,7 @@ void TfrmDesmembramento::WithdrawLabelRows()
     const int count = Field(cdsEtiqueta, "QTETIQPROD")->AsInteger();
     const QVariantList keys = {Field(cdsEtiqueta, "CDFILIAL")->Value(), Field(cdsEtiqueta, "NRLANCTONF")->Value(),
                                Field(cdsEtiqueta, "NRSEQITPROD")->Value(), Field(cdsEtiqueta, "VRPESOETIQ")->Value(),
-                               kAtivo};
+                               QLatin1String(kStatusAtiva)};
     for (int i = 0; i < count; ++i) {
         if (cdsInsEtiqueta->Locate(kWithdrawKeys, keys, TLocateOption::CaseInsensitive))
             cdsInsEtiqueta->Delete();
@@ -556,8 +555,7 @@ void TfrmDesmembramento::NumberAndSend()
     TClientDataSet* item = consulta.cdsProdEtiq;
     TClientDataSet* source = consulta.cdsEtiqueta;
     TClientDataSet* printable = consulta.cdsRelEtiquetas;
-    TField* highest = Field(source, "NRSEQETIQMAX");
-    int number = highest->IsNull() ? 0 : StrToInt(highest->AsString());
+    int number = SplitStartSequence(Field(source, "NRSEQETIQMAX")->Value());
     const QString sourceBarcode = Field(source, "CDCODBARRAETIQ")->AsString();
 
     // Everything below is taken back when the server does not take the split, so that a
@@ -567,36 +565,28 @@ void TfrmDesmembramento::NumberAndSend()
         cdsInsEtiqueta->First();
         while (!cdsInsEtiqueta->Eof()) {
             ++number;
-            const QString sequence = LRPad(QString::number(number), 5, QLatin1Char('0'), true);
             TField* barcode = Field(cdsInsEtiqueta, "CDCODBARRAETIQ");
             TField* seqField = Field(cdsInsEtiqueta, "NRSEQETIQ");
             undo.Numbering(cdsInsEtiqueta->GetBookmark(), seqField->Value(), barcode->Value());
-            const QString fullBarcode = barcode->AsString() + sequence;
+            const QString fullBarcode = ComposeBarcode(barcode->AsString(), number);
             cdsInsEtiqueta->Edit();
-            seqField->SetAsString(sequence);
+            seqField->SetAsString(FormatSequence(number));
             barcode->SetAsString(fullBarcode);
             cdsInsEtiqueta->Post();
 
-            printable->Append();
-            Field(printable, "IDCHECK")->SetAsString(kMarcado);
-            for (const char* key : {"NMPRODUTO", "LOTESUBLOTE", "NRSEQITPROD", "DTVALILOTE", "SGUNIDADE", "CDARVPROD"})
-                Field(printable, key)->SetValue(Field(item, key)->Value());
-            Field(printable, "NRNOTAFISC")->SetValue(Field(invoice, "NRNOTAFISC")->Value());
-            Field(printable, "CDSERIEENTR")->SetValue(Field(invoice, "CDSERIEENTR")->Value());
-            Field(printable, "VRPESOETIQ")->SetValue(Field(cdsInsEtiqueta, "VRPESOETIQ")->Value());
-            // The quantity the server stores for the label, which every later reading lists.
-            Field(printable, "QTETIQPROD")->SetValue(Field(cdsInsEtiqueta, "QTETIQPROD")->Value());
-            Field(printable, "CDCODBARRAETIQ")->SetAsString(fullBarcode);
-            printable->Post();
+            // The quantity is the one the server stores for the label, which every later reading lists.
+            AppendPrintableLabel(*printable, *item, *invoice,
+                                 {QLatin1String(kMarcada), Field(cdsInsEtiqueta, "VRPESOETIQ")->Value(),
+                                  Field(cdsInsEtiqueta, "QTETIQPROD")->Value(), fullBarcode});
             undo.PrintableAdded(printable->GetBookmark());
 
             cdsInsEtiqueta->Next();
         }
 
         cdsInsEtiqueta->Append();
-        Field(cdsInsEtiqueta, "IDCHECK")->SetAsString(kNaoMarcado);
+        Field(cdsInsEtiqueta, "IDCHECK")->SetAsString(QLatin1String(kDesmarcada));
         Field(cdsInsEtiqueta, "CDCODBARRAETIQ")->SetAsString(sourceBarcode);
-        Field(cdsInsEtiqueta, "IDSTATUSETIQ")->SetAsString(kInativo);
+        Field(cdsInsEtiqueta, "IDSTATUSETIQ")->SetAsString(QLatin1String(kStatusInativa));
         cdsInsEtiqueta->Post();
         undo.SourceRowAdded(cdsInsEtiqueta->GetBookmark());
 

@@ -50,6 +50,8 @@ TEST(SequenceNumberingTest, GroupingTakesLargestSequenceOfTheItemPlusOne)
     EXPECT_EQ(NextGroupingSequence({"00001", "00004", "00002", "00003"}), 5);
     EXPECT_EQ(NextGroupingSequence({"00006", "00002", "00005"}), 7);
     EXPECT_EQ(NextGroupingSequence({}), 1);
+    // The top of the integer range does not wrap round to a negative number.
+    EXPECT_EQ(NextGroupingSequence({"00001", "2147483647"}), Q_INT64_C(2147483648));
 }
 
 TEST(SequenceNumberingTest, GroupingStopsOnASequenceThatIsNotANumber)
