@@ -5,6 +5,7 @@
 #include "transaction.h"
 
 #include "labels/barcode.h"
+#include "labels/labelcodes.h"
 
 #include <QDate>
 
@@ -12,6 +13,11 @@
 #include <cstdint>
 
 namespace {
+
+// The demo labels' status letters, from the label rules.
+constexpr char kAtiva = kStatusAtiva[0];
+constexpr char kReservada = kStatusReservada[0];
+constexpr char kInativa = kStatusInativa[0];
 
 // splitmix64: a tiny generator whose sequence is the same on every platform and library.
 class TRandom {
@@ -167,7 +173,7 @@ public:
     {
         double quantity = 0;
         for (const TLabel& l : labels)
-            if (l.status != 'I')
+            if (l.status != kInativa)
                 quantity += l.weight;
         if (labels.isEmpty())
             quantity = 10.0 + seq;
@@ -263,13 +269,13 @@ void WriteFixedInvoice(TSqlConnection& db, TWriter& w, TRandom& rnd, const QDate
               QString::fromUtf8(Footers[0]));
     double total = 0;
     total += w.Item(branch, entry, 1, Products[0], QStringLiteral("L2611-014/A"), day.addDays(45), QString(),
-                    {L{12.345, 'A', {}}, L{11.87, 'A', {}}, L{13.002, 'A', {}}, L{12.5, 'A', {}}, L{10.25, 'A', {}},
-                     L{11.125, 'A', {}}}) * 32.90;
+                    {L{12.345, kAtiva, {}}, L{11.87, kAtiva, {}}, L{13.002, kAtiva, {}}, L{12.5, kAtiva, {}}, L{10.25, kAtiva, {}},
+                     L{11.125, kAtiva, {}}}) * 32.90;
     total += w.Item(branch, entry, 2, Products[4], QStringLiteral("L2611-020/B"), day.addDays(20), Order(rnd),
-                    {L{18.4, 'R', QStringLiteral("PV-000812")}, L{9.75, 'I', {}}, L{8.6, 'I', {}}}) * 39.50;
+                    {L{18.4, kReservada, QStringLiteral("PV-000812")}, L{9.75, kInativa, {}}, L{8.6, kInativa, {}}}) * 39.50;
     total += w.Item(branch, entry, 3, Products[8], QStringLiteral("L2611-031/A"), day.addDays(12), QString(), {}) * 18.90;
     total += w.Item(branch, entry, 4, Products[12], QStringLiteral("L2611-007/C"), day.addDays(30), QString(),
-                    {L{5.2, 'A', {}}, L{4.85, 'A', {}}, L{5.05, 'A', QStringLiteral("PV-000907")}, L{4.9, 'R', {}}}) * 24.90;
+                    {L{5.2, kAtiva, {}}, L{4.85, kAtiva, {}}, L{5.05, kAtiva, QStringLiteral("PV-000907")}, L{4.9, kReservada, {}}}) * 24.90;
     w.SetValue(branch, entry, total);
 }
 
@@ -282,15 +288,15 @@ QList<TWriter::TLabel> RandomLabels(TRandom& rnd)
         if (kind == 0 && i + 2 <= count) {
             // Two labels grouped earlier: both inactive, replaced by one active label of their sum.
             const double a = rnd.Kilos(4, 12), b = rnd.Kilos(4, 12);
-            labels << TWriter::TLabel{a, 'I', {}} << TWriter::TLabel{b, 'I', {}}
-                   << TWriter::TLabel{std::round((a + b) * 1000.0) / 1000.0, 'A', {}};
+            labels << TWriter::TLabel{a, kInativa, {}} << TWriter::TLabel{b, kInativa, {}}
+                   << TWriter::TLabel{std::round((a + b) * 1000.0) / 1000.0, kAtiva, {}};
             i += 2;
         } else if (kind <= 2) {
-            labels << TWriter::TLabel{rnd.Kilos(5, 25), 'R', rnd.Below(2) ? Order(rnd) : QString()};
+            labels << TWriter::TLabel{rnd.Kilos(5, 25), kReservada, rnd.Below(2) ? Order(rnd) : QString()};
         } else if (kind == 3) {
-            labels << TWriter::TLabel{rnd.Kilos(5, 25), 'A', Order(rnd)};
+            labels << TWriter::TLabel{rnd.Kilos(5, 25), kAtiva, Order(rnd)};
         } else {
-            labels << TWriter::TLabel{rnd.Kilos(5, 25), 'A', {}};
+            labels << TWriter::TLabel{rnd.Kilos(5, 25), kAtiva, {}};
         }
     }
     return labels;
@@ -361,7 +367,7 @@ void TDemoData::AddInvoice(TDatabase& database, const QString& branch, const QSt
     for (int i = 1; i <= items; ++i) {
         QList<TWriter::TLabel> labels;
         for (int l = 0; l < labelsPerItem; ++l)
-            labels << TWriter::TLabel{rnd.Kilos(5, 25), 'A', {}};
+            labels << TWriter::TLabel{rnd.Kilos(5, 25), kAtiva, {}};
         total += 20.0 * w.Item(branch, entryNumber, i, Products[i % int(std::size(Products))], Lot(rnd, day),
                                day.addDays(30), QString(), labels);
     }
