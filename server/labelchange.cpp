@@ -28,7 +28,6 @@ public:
 // A weight in tenths of a nanogram: ten decimals of a kilogram, the finest the screens show.
 // 128 bits hold the sum of any number of labels of the screens' largest weight.
 using TWeightUnits = __int128;
-constexpr double UnitsPerKilogram = 1e10;
 constexpr double LargestWeight = 1e10;   // ten integer digits, as the screens take them
 
 TWeightUnits WeightUnits(double kilograms)
