@@ -83,17 +83,6 @@ QByteArray QtJson(const QJsonValue& value)
     return array.mid(1, array.size() - 2);
 }
 
-const char* TypeName(TPacketFieldType type)
-{
-    switch (type) {
-    case TPacketFieldType::String: return "string";
-    case TPacketFieldType::FixedString: return "fixedString";
-    case TPacketFieldType::Float: return "float";
-    case TPacketFieldType::DateTime: return "dateTime";
-    }
-    return "";
-}
-
 } // namespace
 
 std::string_view TReplyWriter::NumberText(double value, char (&buffer)[40])
@@ -248,7 +237,7 @@ void TReplyWriter::PacketFields(const QList<TPacketField>& fields)
         Key("name");
         Text(f.name);
         Key("type");
-        Text(std::string_view(TypeName(f.type)));
+        Text(PacketFieldTypeName(f.type));
         if (IsTextType(f.type)) {
             Key("width");
             Integer(f.width);
