@@ -559,7 +559,7 @@ void DecodeLabelPacket(benchmark::State& state, bool navigate)
     for (auto _ : state) {
         auto labels = std::make_unique<TClientDataSet>();
         DefineLabels(*labels);
-        labels->LoadPacket(DataPacketFromJsonBytes(bytes));
+        labels->LoadPacketBytes(bytes);
         benchmark::DoNotOptimize(labels->RecordCount());
         if (navigate) {
             labels->First();

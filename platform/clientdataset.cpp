@@ -12,19 +12,50 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <map>
+#include <numeric>
 
 namespace {
 
 constexpr qint64 kRankGap = qint64(1) << 20;
 
+// The values of the set's rows, column by column. A row holds, per column, the position of its
+// value in that column's list; rows whose values repeat (a branch, a status, a mark) share one
+// entry, and entry 0 of every column is null. Entries are appended as rows are loaded, inserted
+// or changed, and are dropped with the rows (load, empty, close).
+struct Store {
+    std::vector<std::vector<QVariant>> columns;
+    quint64 epoch = 0;  // changes whenever entries may have been replaced rather than appended
+
+    void Reset(int count)
+    {
+        columns.assign(size_t(count), std::vector<QVariant>(1));
+        ++epoch;
+    }
+    // The entry that holds `value` from now on in column `slot`.
+    quint32 Put(int slot, QVariant value)
+    {
+        if (!value.isValid())
+            return 0;
+        std::vector<QVariant>& column = columns[size_t(slot)];
+        column.push_back(std::move(value));
+        return quint32(column.size() - 1);
+    }
+};
+
 struct Row {
-    QVariantList values;  // declared fields first, then the packet's undeclared columns
+    quint32* codes = nullptr;  // per slot (declared fields first, then the packet's undeclared columns)
+    const Store* store = nullptr;
     qint64 rank = 0;      // position in insertion order
     quint64 id = 0;
     quint64 viewGen = 0;  // equals the set's view generation while the row is visible
     bool isNew = false;   // inserted since the last load or merge
+    bool pooled = false;  // lives in the row block of a load, which frees it
     int logPos = -1;      // its entry in the change log, or -1
+    std::unique_ptr<quint32[]> ownCodes;  // the codes of a row that no load made
+
+    const QVariant& At(int slot) const { return store->columns[size_t(slot)][codes[slot]]; }
 };
 
 struct SortKey {
@@ -70,13 +101,51 @@ int CompareCells(const QVariant& a, const QVariant& b, TFieldType type)
     return TFilterExpression::CompareValues(a, b, false);
 }
 
+// The order of a column's entries as ranks (0 for null, equal values equal ranks), so that many
+// rows sort by integers; kept while the column only keeps its entries.
+struct EntryRanks {
+    quint64 epoch = 0;
+    size_t entries = 0;
+    std::vector<quint32> rank;
+    quint32 top = 0;
+};
+
 struct IndexDef {
     QString name;
     QString fields;
     bool descending;
 };
 
-using RowPtr = std::unique_ptr<Row>;
+const QVariant& ReadRowCell(const void* row, int slot)
+{
+    return static_cast<const Row*>(row)->At(slot);
+}
+
+TRowCells CellsOf(const Row* row)
+{
+    return TRowCells(row, ReadRowCell);
+}
+
+// The row's values as a list, one per slot.
+QVariantList Values(const Row* row)
+{
+    const int columns = int(row->store->columns.size());
+    QVariantList out;
+    out.reserve(columns);
+    for (int slot = 0; slot < columns; ++slot)
+        out.append(row->At(slot));
+    return out;
+}
+
+// A row of a load's block is freed with its block; any other row on its own.
+struct RowDelete {
+    void operator()(Row* row) const
+    {
+        if (!row->pooled)
+            delete row;
+    }
+};
+using RowPtr = std::unique_ptr<Row, RowDelete>;
 
 // Ownership of rows: a row is owned by exactly one place at a time. A live row is owned by the
 // set's insertion order (Impl::all); every other reference to it (the view, the hash indexes,
@@ -96,7 +165,7 @@ struct ChangeEntry {
 // The text of one column of a row, for the hash indexes; null for a null cell.
 struct SlotText {
     int slot;
-    const QString* operator()(const Row* row) const { return CellAs<QString>(row->values.at(slot)); }
+    const QString* operator()(const Row* row) const { return CellAs<QString>(row->At(slot)); }
 };
 
 using CellIndex = TCellIndex<Row, SlotText>;
@@ -166,9 +235,59 @@ struct PacketLayout {
     bool identity = true;            // every packet column lands in the slot of its own position
 };
 
-// Checks one row of a packet against the layout and brings its values to the set's forms: an
-// empty text becomes null (as it is when written through a field), a whole number a double, a
-// date-time its wall-clock reading.
+// What is wrong with a packet value (not null) in a column of the given kind, worded for the
+// message that refuses row r; empty when the value fits.
+QString PacketValueFault(const QVariant& v, const TPacketField& kind, qsizetype r)
+{
+    switch (FieldType(kind.type)) {
+    case TFieldType::String:
+    case TFieldType::FixedString: {
+        const QString* text = CellAs<QString>(v);
+        if (!text)
+            return QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name);
+        if (text->size() > kind.width)
+            return QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4").arg(r + 1).arg(kind.name, *text).arg(kind.width);
+        return {};
+    }
+    case TFieldType::Float: {
+        if (CellAs<double>(v))
+            return {};
+        const int t = v.typeId();
+        if (t != QMetaType::Int && t != QMetaType::LongLong && t != QMetaType::Float && t != QMetaType::UInt &&
+            t != QMetaType::ULongLong)
+            return QStringLiteral("linha %1, campo %2: esperado um número").arg(r + 1).arg(kind.name);
+        return {};
+    }
+    case TFieldType::DateTime:
+        if (v.typeId() != QMetaType::QDateTime || !WallClock(v.toDateTime()).isValid())
+            return QStringLiteral("linha %1, campo %2: esperada uma data e hora").arg(r + 1).arg(kind.name);
+        return {};
+    }
+    return {};
+}
+
+// Brings a packet value that fits its column to the set's form: an empty text becomes null (as it
+// is when written through a field), a whole number a double, a date-time its wall-clock reading.
+void NormalizePacketValue(QVariant& v, const TPacketField& kind)
+{
+    switch (FieldType(kind.type)) {
+    case TFieldType::String:
+    case TFieldType::FixedString:
+        if (CellAs<QString>(v)->isEmpty())
+            v = QVariant();
+        break;
+    case TFieldType::Float:
+        if (!CellAs<double>(v))
+            v = v.toDouble();
+        break;
+    case TFieldType::DateTime:
+        if (v.toDateTime().timeSpec() != Qt::UTC)
+            v = WallClock(v.toDateTime());
+        break;
+    }
+}
+
+// Checks one row of a packet against the layout and brings its values to the set's forms.
 void CheckPacketRow(QVariantList& row, qsizetype r, const PacketLayout& layout)
 {
     if (row.size() != qsizetype(layout.kinds.size()))
@@ -179,38 +298,10 @@ void CheckPacketRow(QVariantList& row, qsizetype r, const PacketLayout& layout)
         if (!v.data_ptr().typeInterface())
             continue;  // null
         const TPacketField& kind = layout.kinds[size_t(c)];
-        switch (FieldType(kind.type)) {
-        case TFieldType::String:
-        case TFieldType::FixedString: {
-            const QString* text = CellAs<QString>(v);
-            if (!text)
-                RefusePacket(QStringLiteral("linha %1, campo %2: esperado um texto").arg(r + 1).arg(kind.name));
-            if (text->size() > kind.width)
-                RefusePacket(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
-                                 .arg(r + 1).arg(kind.name, *text).arg(kind.width));
-            if (text->isEmpty())
-                v = QVariant();
-            break;
-        }
-        case TFieldType::Float: {
-            if (CellAs<double>(v))
-                break;
-            const int t = v.typeId();
-            if (t != QMetaType::Int && t != QMetaType::LongLong && t != QMetaType::Float && t != QMetaType::UInt &&
-                t != QMetaType::ULongLong)
-                RefusePacket(QStringLiteral("linha %1, campo %2: esperado um número").arg(r + 1).arg(kind.name));
-            v = v.toDouble();
-            break;
-        }
-        case TFieldType::DateTime: {
-            const QDateTime wallClock = v.typeId() == QMetaType::QDateTime ? WallClock(v.toDateTime()) : QDateTime();
-            if (!wallClock.isValid())
-                RefusePacket(QStringLiteral("linha %1, campo %2: esperada uma data e hora").arg(r + 1).arg(kind.name));
-            if (v.toDateTime().timeSpec() != Qt::UTC)
-                v = wallClock;
-            break;
-        }
-        }
+        const QString fault = PacketValueFault(v, kind, r);
+        if (!fault.isEmpty())
+            RefusePacket(fault);
+        NormalizePacketValue(v, kind);
     }
 }
 
@@ -232,6 +323,9 @@ struct TClientDataSet::Impl {
     bool active = false;
     TDataSetState state = TDataSetState::Inactive;
 
+    Store store;
+    std::unique_ptr<Row[]> rowBlock;  // the rows of the last load, and their codes
+    std::vector<quint32> codeBlock;
     std::vector<RowPtr> all;  // the live rows, owned here, in insertion order (ascending rank)
     QHash<quint64, Row*> byId;  // built on first use (bookmarks), then maintained
     bool byIdBuilt = false;
@@ -264,6 +358,7 @@ struct TClientDataSet::Impl {
     QString indexFieldNames;
     QString indexName;
     std::vector<SortKey> sortKeys;
+    mutable std::map<int, EntryRanks> entryRanks;  // by slot, for sorting many rows
 
     std::map<int, CellIndex> hashes;  // key: slot * 2 + caseInsensitive; built on first use
     std::map<int, std::size_t> hashSizes;  // their key counts when last dropped: a refilled set grows back
@@ -275,7 +370,12 @@ struct TClientDataSet::Impl {
     TDataSetState disableState = TDataSetState::Inactive;
     QList<TDataSource*> sources;
 
-    QList<const QVariantList*> peeks;
+    // A peeked row: a stored row, or the edit buffer.
+    struct Peek {
+        const Row* row;
+        const QVariantList* buffer;
+    };
+    QList<Peek> peeks;
 
     QString lastKeyFields;  // the key list of the last Locate/Lookup and its field positions
     std::vector<int> lastKeySlots;
@@ -295,6 +395,9 @@ struct TClientDataSet::Impl {
         view.clear();
         log.clear();  // frees the deleted rows it kept
         liveChanges = 0;
+        rowBlock.reset();
+        codeBlock = {};
+        store.Reset(Columns());
         for (const auto& [key, index] : hashes)
             hashSizes[key] = std::max(hashSizes[key], index.Keys());
         hashes.clear();
@@ -337,12 +440,12 @@ struct TClientDataSet::Impl {
         return slot;
     }
 
-    bool Passes(const Row* row) const { return !filtered || !filter || filter->Matches(row->values); }
+    bool Passes(const Row* row) const { return !filtered || !filter || filter->Matches(CellsOf(row)); }
 
     bool Less(const Row* a, const Row* b) const
     {
         for (const SortKey& k : sortKeys) {
-            const int c = CompareCells(a->values.at(k.slot), b->values.at(k.slot), k.type);
+            const int c = CompareCells(a->At(k.slot), b->At(k.slot), k.type);
             if (c != 0)
                 return k.descending ? c > 0 : c < 0;
         }
@@ -358,7 +461,7 @@ struct TClientDataSet::Impl {
             const auto hint = hashSizes.find(key);
             h = hashes.emplace(key, CellIndex(ci, SlotText{slot}, hint == hashSizes.end() ? 0 : hint->second)).first;
             for (const RowPtr& r : all)
-                if (const QString* t = CellAs<QString>(r->values.at(slot)))
+                if (const QString* t = CellAs<QString>(r->At(slot)))
                     h->second.Add(r.get(), *t);
         }
         return h->second.Find(text);
@@ -371,22 +474,44 @@ struct TClientDataSet::Impl {
             const int slot = key / 2;
             if (onlySlot >= 0 && slot != onlySlot)
                 continue;
-            if (const QString* t = CellAs<QString>(row->values.at(slot)))
+            if (const QString* t = CellAs<QString>(row->At(slot)))
                 index.Add(row, *t);
         }
     }
 
     // Takes the row out of the indexes (of one column, or all) under its old values; the row must
     // still hold them.
-    void HashRemove(Row* row, const QVariantList& values, int onlySlot = -1)
+    void HashRemove(Row* row, const TRowCells& values, int onlySlot = -1)
     {
         for (auto& [key, index] : hashes) {
             const int slot = key / 2;
             if (onlySlot >= 0 && slot != onlySlot)
                 continue;
-            if (const QString* t = CellAs<QString>(values.at(slot)))
+            if (const QString* t = CellAs<QString>(values[slot]))
                 index.Remove(row, *t);
         }
+    }
+
+    // A row made by an insert, holding `values`.
+    RowPtr NewRow(QVariantList&& values)
+    {
+        RowPtr row(new Row);
+        row->ownCodes = std::make_unique<quint32[]>(size_t(values.size()));
+        row->codes = row->ownCodes.get();
+        row->store = &store;
+        for (int slot = 0; slot < int(values.size()); ++slot)
+            row->codes[slot] = store.Put(slot, std::move(values[slot]));
+        row->id = nextId++;
+        row->isNew = true;
+        return row;
+    }
+
+    // Gives the row `values`, cell by cell where they differ.
+    void WriteRow(Row* row, const QVariantList& values)
+    {
+        for (int slot = 0; slot < int(values.size()); ++slot)
+            if (row->At(slot) != values.at(slot))
+                row->codes[slot] = store.Put(slot, values.at(slot));
     }
 
     void RebuildView()
@@ -439,10 +564,117 @@ struct TClientDataSet::Impl {
         aggDirty = true;
     }
 
+    const EntryRanks& RanksOf(const SortKey& key) const
+    {
+        const std::vector<QVariant>& column = store.columns[size_t(key.slot)];
+        EntryRanks& r = entryRanks[key.slot];
+        if (r.epoch == store.epoch && r.entries == column.size())
+            return r;
+        std::vector<quint32> order(column.size() - 1);
+        std::iota(order.begin(), order.end(), quint32(1));
+        auto less = [&](quint32 a, quint32 b) { return CompareCells(column[a], column[b], key.type) < 0; };
+        // Entries are kept in the order rows brought them, which is often their order.
+        if (!std::is_sorted(order.begin(), order.end(), less))
+            std::sort(order.begin(), order.end(), less);
+        r.rank.assign(column.size(), 0);
+        r.top = 0;
+        const QVariant* previous = nullptr;
+        for (quint32 e : order) {
+            if (!column[e].isValid())
+                continue;  // a null entry ranks with null
+            if (!previous || CompareCells(*previous, column[e], key.type) != 0)
+                ++r.top;
+            r.rank[e] = r.top;
+            previous = &column[e];
+        }
+        r.epoch = store.epoch;
+        r.entries = column.size();
+        return r;
+    }
+
+    // Sorts many rows by the ranks of their first two keys, packed into one integer, with a stable
+    // radix sort; rows whose packed keys tie go by the remaining keys, then insertion order.
+    // Declines (false) when a key column holds far more entries than there are rows to sort (a
+    // filtered view of a large set), where ranking the column would cost more than it saves.
+    bool SortByRanks(std::vector<Row*>& rows) const
+    {
+        const size_t packed = std::min<size_t>(2, sortKeys.size());
+        const EntryRanks* ranks[2] = {nullptr, nullptr};
+        for (size_t k = 0; k < packed; ++k) {
+            const SortKey& key = sortKeys[k];
+            const auto found = entryRanks.find(key.slot);
+            const bool cached = found != entryRanks.end() && found->second.epoch == store.epoch &&
+                                found->second.entries == store.columns[size_t(key.slot)].size();
+            if (!cached && store.columns[size_t(key.slot)].size() > 4 * rows.size())
+                return false;
+            ranks[k] = &RanksOf(key);
+        }
+        if (!std::is_sorted(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; }))
+            std::sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; });
+        struct Keyed {
+            quint64 key;
+            Row* row;
+        };
+        std::vector<Keyed> keyed(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            quint64 key = 0;
+            for (size_t k = 0; k < packed; ++k) {
+                quint32 r = ranks[k]->rank[rows[i]->codes[sortKeys[k].slot]];
+                if (sortKeys[k].descending)
+                    r = ranks[k]->top - r;
+                key = (key << 32) | r;
+            }
+            keyed[i] = {key, rows[i]};
+        }
+        RadixSort(keyed);
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = keyed[i].row;
+        if (sortKeys.size() > packed) {
+            for (size_t begin = 0; begin < keyed.size();) {
+                size_t end = begin + 1;
+                while (end < keyed.size() && keyed[end].key == keyed[begin].key)
+                    ++end;
+                if (end - begin > 1)
+                    std::sort(rows.begin() + std::ptrdiff_t(begin), rows.begin() + std::ptrdiff_t(end),
+                              [this](const Row* a, const Row* b) { return Less(a, b); });
+                begin = end;
+            }
+        }
+        return true;
+    }
+
+    // A stable least-significant-digit radix sort on the keys, a byte at a time, skipping the
+    // bytes that every key shares.
+    template <typename Keyed>
+    static void RadixSort(std::vector<Keyed>& items)
+    {
+        std::array<std::array<size_t, 256>, 8> counts{};
+        for (const Keyed& item : items)
+            for (size_t b = 0; b < 8; ++b)
+                ++counts[b][(item.key >> (8 * b)) & 0xff];
+        std::vector<Keyed> scratch(items.size());
+        for (size_t b = 0; b < 8; ++b) {
+            auto& count = counts[b];
+            if (std::find(count.begin(), count.end(), items.size()) != count.end())
+                continue;  // every key has the same byte here
+            size_t at = 0;
+            for (size_t& c : count) {
+                const size_t n = c;
+                c = at;
+                at += n;
+            }
+            for (const Keyed& item : items)
+                scratch[count[(item.key >> (8 * b)) & 0xff]++] = item;
+            items.swap(scratch);
+        }
+    }
+
     // Sorts many rows in the current order with their first keys copied beside them, so the
     // comparisons read contiguous memory instead of following each row's cells.
     void SortByKeys(std::vector<Row*>& rows) const
     {
+        if (SortByRanks(rows))
+            return;
         constexpr size_t kCached = 2;
         struct Cell {
             std::u16string_view text;
@@ -460,7 +692,7 @@ struct TClientDataSet::Impl {
             Entry& e = entries[i];
             e.row = rows[i];
             for (size_t k = 0; k < cached; ++k) {
-                const QVariant& v = rows[i]->values.at(sortKeys[k].slot);
+                const QVariant& v = rows[i]->At(sortKeys[k].slot);
                 Cell& c = e.cells[k];
                 if (const QString* t = CellAs<QString>(v)) {
                     c.text = std::u16string_view(reinterpret_cast<const char16_t*>(t->constData()), size_t(t->size()));
@@ -684,24 +916,61 @@ struct TClientDataSet::Impl {
         return layout;
     }
 
-    // Drops every row and the change log and takes the checked packet rows in their order.
-    void ReplaceRows(QList<QVariantList>&& rows, const PacketLayout& layout)
+    // Drops every row and the change log and makes `count` rows in one block, in insertion
+    // order, their codes (per row, one per slot) still to be written.
+    void MakeRows(qsizetype count, const PacketLayout& layout)
     {
         FreeRows();
         extraColumns = layout.extras;
-        all.reserve(size_t(rows.size()));
-        for (QVariantList& values : rows) {
-            auto row = std::make_unique<Row>();
-            if (layout.identity) {
-                row->values = std::move(values);
-            } else {
-                row->values = QVariantList(layout.columns);
-                for (qsizetype c = 0; c < values.size(); ++c)
-                    row->values[layout.target[size_t(c)]] = std::move(values[c]);
-            }
+        store.Reset(Columns());
+        const size_t columns = size_t(Columns());
+        codeBlock.assign(size_t(count) * columns, 0);
+        rowBlock = std::make_unique<Row[]>(size_t(count));
+        all.reserve(size_t(count));
+        for (qsizetype i = 0; i < count; ++i) {
+            Row* row = &rowBlock[size_t(i)];
+            row->codes = codeBlock.data() + size_t(i) * columns;
+            row->store = &store;
+            row->pooled = true;
             row->id = nextId++;
-            row->rank = qint64(all.size() + 1) * kRankGap;
-            all.push_back(std::move(row));
+            row->rank = qint64(i + 1) * kRankGap;
+            all.push_back(RowPtr(row));
+        }
+    }
+
+    // Drops every row and the change log and takes the checked packet rows in their order.
+    void ReplaceRows(QList<QVariantList>&& rows, const PacketLayout& layout)
+    {
+        MakeRows(rows.size(), layout);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            QVariantList& values = rows[r];
+            quint32* codes = all[size_t(r)]->codes;
+            for (qsizetype c = 0; c < values.size(); ++c) {
+                const int slot = layout.target[size_t(c)];
+                codes[slot] = store.Put(slot, std::move(values[c]));
+            }
+        }
+    }
+
+    // Drops every row and the change log and takes the checked packet columns: their values
+    // become the set's, the rows keep the packet's codes.
+    void ReplaceColumns(TPacketColumns&& packet, const PacketLayout& layout)
+    {
+        MakeRows(packet.rows, layout);
+        const size_t width = size_t(packet.fields.size());
+        for (size_t c = 0; c < width; ++c)
+            store.columns[size_t(layout.target[c])] = std::move(packet.values[c]);
+        if (layout.identity) {
+            codeBlock = std::move(packet.cells);
+            for (qsizetype r = 0; r < packet.rows; ++r)
+                all[size_t(r)]->codes = codeBlock.data() + size_t(r) * width;
+            return;
+        }
+        for (qsizetype r = 0; r < packet.rows; ++r) {
+            const quint32* from = packet.cells.data() + size_t(r) * width;
+            quint32* codes = all[size_t(r)]->codes;
+            for (size_t c = 0; c < width; ++c)
+                codes[layout.target[c]] = from[c];
         }
     }
 
@@ -789,7 +1058,7 @@ struct TClientDataSet::Impl {
             return;
         }
         row->logPos = int(log.size());
-        QVariantList original = row->values;
+        QVariantList original = Values(row);
         log.push_back(ChangeEntry{TChangeKind::Delete, row->id, nullptr, std::move(owned), std::move(original), true});
         ++liveChanges;
     }
@@ -985,6 +1254,8 @@ void TClientDataSet::Activate()
     if (d_->fields.empty())
         Fail(QStringLiteral("O conjunto de dados %1 não tem campos definidos.").arg(objectName()));
     Fire(BeforeOpen, this);
+    if (d_->all.empty() && d_->log.empty())
+        d_->store.Reset(d_->Columns());  // fields may have been added since the rows were dropped
     ResolveSortKeys(d_->indexName, d_->indexFieldNames);
     d_->filter = d_->filtered ? CompileFilter(d_->filterText) : nullptr;
     for (const auto& a : d_->aggregates)
@@ -1289,7 +1560,7 @@ void TClientDataSet::Edit()
     Fire(BeforeEdit, this);
     EnsureView();
     d_->leftView = false;
-    d_->buffer = d_->view[d_->cur]->values;
+    d_->buffer = Values(d_->view[d_->cur]);
     d_->modified = false;
     SetState(TDataSetState::Edit);
     Notify(int(TDataSource::Event::RecordChange));
@@ -1318,15 +1589,15 @@ void TClientDataSet::Post()
     d_->leftView = false;
     if (d_->state == TDataSetState::Edit) {
         Row* row = d_->view[d_->cur];
-        if (row->values != d_->buffer) {
-            const QVariantList before = row->values;
+        const QVariantList before = Values(row);
+        if (before != d_->buffer) {
             d_->LogModify(row, before);
             for (int slot = 0; slot < d_->Columns(); ++slot)
                 if (before.at(slot) != d_->buffer.at(slot))
-                    d_->HashRemove(row, before, slot);
-            row->values = std::move(d_->buffer);
+                    d_->HashRemove(row, TRowCells(before), slot);
+            d_->WriteRow(row, d_->buffer);
             for (int slot = 0; slot < d_->Columns(); ++slot)
-                if (before.at(slot) != row->values.at(slot))
+                if (before.at(slot) != row->At(slot))
                     d_->HashAdd(row, slot);
             d_->view.erase(d_->view.begin() + d_->cur);
             row->viewGen = 0;
@@ -1340,7 +1611,7 @@ void TClientDataSet::Post()
             }
         }
     } else {
-        Row* row = d_->PlaceInOrder(std::make_unique<Row>(Row{std::move(d_->buffer), 0, d_->nextId++, 0, true}), d_->insertBefore);
+        Row* row = d_->PlaceInOrder(d_->NewRow(std::move(d_->buffer)), d_->insertBefore);
         d_->Adopt(row);
         d_->HashAdd(row);
         d_->LogInsert(row);
@@ -1401,7 +1672,7 @@ void TClientDataSet::Delete()
     d_->leftView = false;
     d_->RemoveFromView(d_->cur);
     RowPtr owned = d_->RemoveFromOrder(row);
-    d_->HashRemove(row, row->values);
+    d_->HashRemove(row, CellsOf(row));
     d_->LogDelete(std::move(owned));
     d_->aggDirty = true;
     SetState(TDataSetState::Browse);
@@ -1428,7 +1699,7 @@ int TClientDataSet::FindRow(const QString& keyFields, const QVariantList& values
     const bool partial = options.testFlag(TLocateOption::PartialKey);
     auto matches = [&](const Row* row) {
         for (size_t i = 0; i < keySlots.size(); ++i) {
-            const QVariant& have = row->values.at(keySlots[i]);
+            const QVariant& have = row->At(keySlots[i]);
             const QVariant& want = values.at(qsizetype(i));
             const bool wantNull = !want.isValid() || (want.typeId() == QMetaType::QString && want.toString().isEmpty());
             if (wantNull) {
@@ -1502,10 +1773,10 @@ QVariant TClientDataSet::Lookup(const QString& keyFields, const QVariantList& va
         return {};
     const Row* row = d_->view[pos];
     if (keySlots.size() == 1)
-        return row->values.at(keySlots[0]);
+        return row->At(keySlots[0]);
     QVariantList out;
     for (int s : keySlots)
-        out.append(row->values.at(s));
+        out.append(row->At(s));
     return out;
 }
 
@@ -1624,12 +1895,14 @@ const QVariant& TClientDataSet::FieldValue(int slot) const
     static const QVariant null;
     if (slot < 0 || !d_->active)
         return null;
-    if (!d_->peeks.isEmpty())
-        return d_->peeks.last()->at(slot);
+    if (!d_->peeks.isEmpty()) {
+        const Impl::Peek& peek = d_->peeks.last();
+        return peek.buffer ? peek.buffer->at(slot) : peek.row->At(slot);
+    }
     if (d_->state == TDataSetState::Edit || d_->state == TDataSetState::Insert)
         return d_->buffer.at(slot);
     EnsureView();
-    return d_->cur >= 0 ? d_->view[d_->cur]->values.at(slot) : null;
+    return d_->cur >= 0 ? d_->view[d_->cur]->At(slot) : null;
 }
 
 void TClientDataSet::PushPeek(int recNo)
@@ -1640,12 +1913,12 @@ void TClientDataSet::PushPeek(int recNo)
     if (d_->state == TDataSetState::Insert) {
         if (p < 0 || p > int(d_->view.size()))
             Fail(QStringLiteral("Registro %1 fora do intervalo.").arg(recNo));
-        d_->peeks.append(p == d_->insertPos ? &d_->buffer : &d_->view[p > d_->insertPos ? p - 1 : p]->values);
+        d_->peeks.append(p == d_->insertPos ? Impl::Peek{nullptr, &d_->buffer} : Impl::Peek{d_->view[p > d_->insertPos ? p - 1 : p], nullptr});
         return;
     }
     if (p < 0 || p >= int(d_->view.size()))
         Fail(QStringLiteral("Registro %1 fora do intervalo.").arg(recNo));
-    d_->peeks.append(p == d_->cur && d_->state == TDataSetState::Edit ? &d_->buffer : &d_->view[p]->values);
+    d_->peeks.append(p == d_->cur && d_->state == TDataSetState::Edit ? Impl::Peek{nullptr, &d_->buffer} : Impl::Peek{d_->view[p], nullptr});
 }
 
 void TClientDataSet::PopPeek()
@@ -1668,7 +1941,7 @@ QVariant TClientDataSet::AggregateValue(const TAggregateField* field) const
     if (hit != d_->aggCache.constEnd() && field->compiledText_ == field->Expression)
         return *hit;
     const QVariant value =
-        field->Compiled().Aggregate(qsizetype(d_->view.size()), [this](qsizetype i) -> const QVariantList& { return d_->view[i]->values; });
+        field->Compiled().Aggregate(qsizetype(d_->view.size()), [this](qsizetype i) { return CellsOf(d_->view[i]); });
     d_->aggCache.insert(field, value);
     return value;
 }
@@ -1707,6 +1980,44 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
     Activate();
 }
 
+void TClientDataSet::LoadPacketBytes(const QByteArray& bytes)
+{
+    TPacketColumns columns;
+    if (!DataPacketColumnsFromJsonBytes(bytes, columns) || !InstallColumns(std::move(columns)))
+        InstallPacket(DataPacketFromJsonBytes(bytes));
+}
+
+// Takes a packet decoded into columns when every value fits the set, as InstallPacket would take
+// it row by row; false, with nothing changed, when a value does not (InstallPacket then refuses
+// the packet row by row, with the message that names the row).
+bool TClientDataSet::InstallColumns(TPacketColumns&& packet)
+{
+    const PacketLayout layout = d_->LayOutPacket(packet.fields);
+    for (size_t c = 0; c < layout.kinds.size(); ++c) {
+        const TPacketField& kind = layout.kinds[c];
+        std::vector<QVariant>& values = packet.values[c];
+        for (size_t e = 1; e < values.size(); ++e)
+            if (!PacketValueFault(values[e], kind, 0).isEmpty())
+                return false;
+    }
+    for (size_t c = 0; c < layout.kinds.size(); ++c) {
+        std::vector<QVariant>& values = packet.values[c];
+        for (size_t e = 1; e < values.size(); ++e)
+            NormalizePacketValue(values[e], layout.kinds[c]);
+    }
+    if (layout.defineFields) {
+        for (qsizetype c = 0; c < packet.fields.size(); ++c) {
+            const TPacketField& pf = packet.fields.at(c);
+            d_->fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
+        }
+    }
+    if (d_->active)
+        Deactivate();
+    d_->ReplaceColumns(std::move(packet), layout);
+    Activate();
+    return true;
+}
+
 TDataPacket TClientDataSet::Packet() const
 {
     TDataPacket packet;
@@ -1715,7 +2026,7 @@ TDataPacket TClientDataSet::Packet() const
     packet.fields.append(d_->extraColumns);
     packet.rows.reserve(qsizetype(d_->all.size()));
     for (const RowPtr& r : d_->all)
-        packet.rows.append(r->values);
+        packet.rows.append(Values(r.get()));
     return packet;
 }
 
@@ -1736,7 +2047,7 @@ TChangePacket TClientDataSet::ChangePacket() const
         if (e.kind != TChangeKind::Insert)
             c.oldRow = e.original;
         if (e.kind != TChangeKind::Delete)
-            c.newRow = e.live->values;
+            c.newRow = Values(e.live);
         packet.changes.append(c);
     }
     return packet;
@@ -1774,12 +2085,12 @@ void TClientDataSet::CancelUpdates()
             d_->RemoveFromOrder(e->live);  // frees it
             break;
         case TChangeKind::Modify:
-            e->live->values = e->original;
+            d_->WriteRow(e->live, e->original);
             e->live->logPos = -1;
             break;
         case TChangeKind::Delete: {
             Row* row = e->gone.get();
-            row->values = e->original;
+            d_->WriteRow(row, e->original);
             row->logPos = -1;
             d_->RestoreInOrder(std::move(e->gone));
             d_->Adopt(row);

@@ -206,6 +206,10 @@ public:
     QJsonObject Data() const;
     void LoadPacket(const TDataPacket& packet);
     void LoadPacket(TDataPacket&& packet);
+    // Loads a data packet from its JSON bytes: the same packets are taken or refused, with the
+    // same messages, as by LoadPacket(DataPacketFromJsonBytes(bytes)), but the values go from the
+    // bytes into the set's columns without a list per row.
+    void LoadPacketBytes(const QByteArray& bytes);
     TDataPacket Packet() const;
     QJsonObject Delta() const;
     TChangePacket ChangePacket() const;
@@ -241,6 +245,7 @@ private:
     void ResolveSortKeys(const QString& indexName, const QString& fieldNames);
     int FindRow(const QString& keyFields, const QVariantList& values, TLocateOptions options) const;
     void InstallPacket(TDataPacket&& packet);
+    bool InstallColumns(TPacketColumns&& packet);
 
     std::unique_ptr<Impl> d_;
 };

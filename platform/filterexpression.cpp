@@ -509,13 +509,13 @@ bool CollectKeyTerms(const Node* n, QList<TFilterExpression::KeyTerm>& out)
 
 QVariant Number(double v) { return QVariant(v); }
 
-QVariant Eval(const Node* n, const QVariantList* row, bool ci)
+QVariant Eval(const Node* n, const TRowCells* row, bool ci)
 {
     switch (n->kind) {
     case Kind::Const:
         return n->value;
     case Kind::Field:
-        return row ? row->at(n->slot) : QVariant();
+        return row ? (*row)[n->slot] : QVariant();
     case Kind::Neg: {
         const QVariant v = Eval(n->a.get(), row, ci);
         double x;
@@ -594,7 +594,7 @@ int AggregateOrder(const QVariant& a, const QVariant& b)
     return TFilterExpression::CompareValues(a, b, false);
 }
 
-QVariant Fold(const Node* n, qsizetype count, const std::function<const QVariantList&(qsizetype)>& rowAt, bool ci)
+QVariant Fold(const Node* n, qsizetype count, const std::function<TRowCells(qsizetype)>& rowAt, bool ci)
 {
     if (n->kind != Kind::Agg) {
         if (!ContainsAggregate(n))
@@ -619,7 +619,8 @@ QVariant Fold(const Node* n, qsizetype count, const std::function<const QVariant
     qsizetype seen = 0;
     QVariant best;
     for (qsizetype i = 0; i < count; ++i) {
-        const QVariant v = Eval(n->a.get(), &rowAt(i), ci);
+        const TRowCells row = rowAt(i);
+        const QVariant v = Eval(n->a.get(), &row, ci);
         if (!v.isValid())
             continue;
         switch (n->func) {
@@ -681,12 +682,12 @@ std::shared_ptr<TFilterExpression> TFilterExpression::Parse(const QString& text,
     return e;
 }
 
-bool TFilterExpression::Matches(const QVariantList& row) const
+bool TFilterExpression::Matches(const TRowCells& row) const
 {
     return Eval(root_.get(), &row, caseInsensitive_).toBool();
 }
 
-QVariant TFilterExpression::Aggregate(qsizetype count, const std::function<const QVariantList&(qsizetype)>& rowAt) const
+QVariant TFilterExpression::Aggregate(qsizetype count, const std::function<TRowCells(qsizetype)>& rowAt) const
 {
     return Fold(root_.get(), count, rowAt, caseInsensitive_);
 }

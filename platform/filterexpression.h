@@ -15,6 +15,23 @@
 #include <functional>
 #include <memory>
 
+// The cells of one row as an expression reads them, slot by slot, without copying the row: a
+// reader function over the row's own storage (a record set's row, or a list of values).
+class TRowCells {
+public:
+    using Reader = const QVariant& (*)(const void* row, int slot);
+    TRowCells(const void* row, Reader read) : row_(row), read_(read) {}
+    explicit TRowCells(const QVariantList& values)
+        : row_(&values), read_([](const void* row, int slot) -> const QVariant& { return static_cast<const QVariantList*>(row)->at(slot); })
+    {
+    }
+    const QVariant& operator[](int slot) const { return read_(row_, slot); }
+
+private:
+    const void* row_;
+    Reader read_;
+};
+
 class TFilterExpression {
 public:
     enum class Mode { Filter, Aggregate };
@@ -33,8 +50,9 @@ public:
                                                     bool caseInsensitive);
     ~TFilterExpression();
 
-    bool Matches(const QVariantList& row) const;
-    QVariant Aggregate(qsizetype count, const std::function<const QVariantList&(qsizetype)>& rowAt) const;
+    bool Matches(const TRowCells& row) const;
+    bool Matches(const QVariantList& row) const { return Matches(TRowCells(row)); }
+    QVariant Aggregate(qsizetype count, const std::function<TRowCells(qsizetype)>& rowAt) const;
     const QList<KeyTerm>& KeyTerms() const { return keyTerms_; }
     // True when the condition is nothing but its key terms joined by AND.
     bool IsKeyTermsOnly() const { return keyTermsOnly_; }

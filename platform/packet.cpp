@@ -197,48 +197,105 @@ namespace fast {
 
 namespace od = simdjson::ondemand;
 
-// The last texts read in one column, kept to share their QString when a later row repeats one
-// (the branch, the entry, the item, the status, a label's number within its item): a repeated
-// text costs a comparison, not an allocation. The texts sit in a small table by a hash of their
-// bytes; a text not there replaces the one in its place. A column whose texts hardly ever repeat
-// (a barcode) stops looking after a while and converts each text as it comes.
-struct LastTexts {
-    struct Text {
+// The values of one column as they are read, with the entry of each recent one, so that a later
+// row that repeats a value (the branch, the entry, the item, the status, a label's number within
+// its item, a weight) shares its entry: a repeated value costs a comparison, not an allocation.
+// The recent values sit in a small table by a hash of their bytes; a value not there replaces the
+// one in its place. A column whose values hardly ever repeat (a barcode) stops looking after a
+// while and takes each value as it comes.
+struct ColumnReader {
+    struct Recent {
         std::string utf8;
-        QString text;
-        QDateTime dateTime;
-        bool valid = false;
+        quint64 bits = 0;
+        quint32 entry = 0;  // 0: the place is empty
     };
     static constexpr size_t kKept = 64;
-    static constexpr size_t kTrial = 512;  // texts read before a column may stop looking
-    Text kept[kKept];
-    Text fresh;  // the text just read, for a column that stopped looking
+    static constexpr size_t kTrial = 512;  // values read before a column may stop looking
+    std::vector<QVariant>* values = nullptr;
+    Recent kept[kKept];
     size_t seen = 0, repeats = 0;
 
-    static size_t Place(std::string_view utf8)
+    size_t expected = 0;  // the rows the packet is expected to hold, once known
+
+    // The place of a value in the table, or nullptr when the column stopped looking.
+    Recent* PlaceOf(quint64 hash)
     {
-        size_t h = utf8.size();
-        for (char c : utf8)
-            h = h * 31 + static_cast<unsigned char>(c);
-        return h % kKept;
+        if (seen >= kTrial && repeats * 8 < seen) {
+            if (expected > values->capacity())
+                values->reserve(expected);  // from now on every cell adds an entry
+            return nullptr;
+        }
+        ++seen;
+        return &kept[(hash * 0x9E3779B97F4A7C15ull) >> 58];
     }
 
-    const Text& Of(std::string_view utf8, bool dateTime)
+    // A hash of the text's bytes: its length and its first and last eight bytes, enough to tell
+    // apart the texts of a column that repeat.
+    static quint64 HashOf(std::string_view utf8)
     {
-        const bool looking = seen < kTrial || repeats * 8 >= seen;
-        Text& t = looking ? kept[Place(utf8)] : fresh;
-        if (looking) {
-            ++seen;
-            if (t.valid && t.utf8 == utf8) {
-                ++repeats;
-                return t;
-            }
-            t.utf8.assign(utf8);
+        const size_t n = utf8.size();
+        quint64 h = n;
+        if (n >= 8) {
+            quint64 head = 0, tail = 0;
+            std::memcpy(&head, utf8.data(), 8);
+            std::memcpy(&tail, utf8.data() + n - 8, 8);
+            h ^= head * 0xC2B2AE3D27D4EB4Full;
+            h ^= tail + (h << 6) + (h >> 2);
+        } else {
+            for (char c : utf8)
+                h = h * 31 + static_cast<unsigned char>(c);
         }
-        t.text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-        t.dateTime = dateTime ? ParseDateTime(t.text) : QDateTime();
-        t.valid = looking;
-        return t;
+        return h ^ (h >> 31);
+    }
+
+    quint32 Keep(QVariant value, Recent* place)
+    {
+        values->push_back(std::move(value));
+        const auto entry = quint32(values->size() - 1);
+        if (place)
+            place->entry = entry;
+        return entry;
+    }
+
+    // A text or date-time cell; false when the text is longer than the field or no date-time.
+    bool Text(std::string_view utf8, const TPacketField& field, quint32& entry)
+    {
+        Recent* place = PlaceOf(HashOf(utf8));
+        if (place && place->entry && place->utf8 == utf8) {
+            ++repeats;
+            entry = place->entry;
+            return true;
+        }
+        QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        QVariant value;
+        if (field.type == TPacketFieldType::DateTime) {
+            const QDateTime dateTime = ParseDateTime(text);
+            if (!dateTime.isValid())
+                return false;
+            value = dateTime;
+        } else {
+            if (text.size() > field.width)
+                return false;
+            value = std::move(text);
+        }
+        if (place)
+            place->utf8.assign(utf8);
+        entry = Keep(std::move(value), place);
+        return true;
+    }
+
+    quint32 Number(double number)
+    {
+        quint64 bits = 0;
+        std::memcpy(&bits, &number, sizeof bits);
+        Recent* place = PlaceOf(bits ^ (bits >> 29));
+        if (place && place->entry && place->bits == bits) {
+            ++repeats;
+            return place->entry;
+        }
+        if (place)
+            place->bits = bits;
+        return Keep(number, place);
     }
 };
 
@@ -302,7 +359,7 @@ bool Fields(od::value value, QList<TPacketField>& fields)
     return true;
 }
 
-bool Cell(const TPacketField& field, od::value v, LastTexts& last, QVariant& out)
+bool Cell(const TPacketField& field, od::value v, ColumnReader& column, quint32& entry)
 {
     od::json_type t;
     if (v.type().get(t))
@@ -311,7 +368,8 @@ bool Cell(const TPacketField& field, od::value v, LastTexts& last, QVariant& out
         bool isNull = false;
         if (v.is_null().get(isNull) || !isNull)
             return false;
-        return true;  // out stays null
+        entry = 0;
+        return true;
     }
     switch (field.type) {
     case TPacketFieldType::String:
@@ -320,17 +378,7 @@ bool Cell(const TPacketField& field, od::value v, LastTexts& last, QVariant& out
         std::string_view utf8;
         if (t != od::json_type::string || v.get_string().get(utf8))
             return false;
-        const LastTexts::Text& text = last.Of(utf8, field.type == TPacketFieldType::DateTime);
-        if (field.type == TPacketFieldType::DateTime) {
-            if (!text.dateTime.isValid())
-                return false;
-            out = text.dateTime;
-        } else {
-            if (text.text.size() > field.width)
-                return false;
-            out = text.text;
-        }
-        return true;
+        return column.Text(utf8, field, entry);
     }
     case TPacketFieldType::Float: {
         double number = 0;
@@ -347,35 +395,52 @@ bool Cell(const TPacketField& field, od::value v, LastTexts& last, QVariant& out
                 return false;
             number = 0;
         }
-        out = number;
+        entry = column.Number(number);
         return true;
     }
     }
     return false;
 }
 
-bool Rows(od::value value, const QList<TPacketField>& fields, QList<QVariantList>& rows)
+bool Rows(od::value value, od::document& doc, const simdjson::padded_string_view& bytes, TPacketColumns& packet)
 {
     od::array array;
     if (value.get_array().get(array))
         return false;
-    std::vector<LastTexts> last(size_t(fields.size()));
+    const size_t width = size_t(packet.fields.size());
+    packet.values.assign(width, std::vector<QVariant>(1));
+    std::vector<ColumnReader> columns(width);
+    for (size_t c = 0; c < width; ++c)
+        columns[c].values = &packet.values[c];
+    const char* start = nullptr;
+    if (doc.current_location().get(start))
+        start = nullptr;
     for (auto element : array) {
         od::array cells;
         if (element.get_array().get(cells))
             return false;
-        QVariantList row(fields.size());
-        QVariant* out = row.data();
-        qsizetype c = 0;
+        size_t c = 0;
         for (auto cell : cells) {
             od::value v;
-            if (c == fields.size() || cell.get(v) || !Cell(fields.at(c), v, last[size_t(c)], out[c]))
+            quint32 entry = 0;
+            if (c == width || cell.get(v) || !Cell(packet.fields.at(qsizetype(c)), v, columns[c], entry))
                 return false;
+            packet.cells.push_back(entry);
             ++c;
         }
-        if (c != fields.size())
+        if (c != width)
             return false;
-        rows.append(std::move(row));
+        if (++packet.rows == 1 && start) {
+            // The first row's length tells about how many rows follow, so that the cells and the
+            // columns whose values do not repeat grow once instead of doubling.
+            const char* now = nullptr;
+            if (!doc.current_location().get(now) && now > start) {
+                const size_t expected = (bytes.size() - size_t(now - bytes.data())) / size_t(now - start) + 1;
+                packet.cells.reserve(expected * width);
+                for (ColumnReader& column : columns)
+                    column.expected = expected;
+            }
+        }
     }
     return true;
 }
@@ -395,11 +460,12 @@ simdjson::padded_string_view Padded(const QByteArray& bytes)
     return simdjson::padded_string_view(buffer.get(), size, capacity);
 }
 
-bool Decode(const QByteArray& bytes, TDataPacket& packet)
+bool Decode(const QByteArray& bytes, TPacketColumns& packet)
 {
     thread_local od::parser parser;
     od::document doc;
-    if (parser.iterate(Padded(bytes)).get(doc))
+    const simdjson::padded_string_view padded = Padded(bytes);
+    if (parser.iterate(padded).get(doc))
         return false;
     od::object top;
     if (doc.get_object().get(top))
@@ -415,7 +481,7 @@ bool Decode(const QByteArray& bytes, TDataPacket& packet)
                 return false;
             haveFields = true;
         } else if (key == "rows" && haveFields && !haveRows) {
-            if (!Rows(v, packet.fields, packet.rows))
+            if (!Rows(v, doc, padded, packet))
                 return false;
             haveRows = true;
         } else {
@@ -475,9 +541,9 @@ TDataPacket DataPacketFromJson(const QJsonObject& json)
 TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
 {
     {
-        TDataPacket packet;
-        if (fast::Decode(bytes, packet))
-            return packet;
+        TPacketColumns columns;
+        if (fast::Decode(bytes, columns))
+            return columns.ToPacket();
     }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
@@ -486,6 +552,32 @@ TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
     if (!doc.isObject())
         Refuse(QStringLiteral("o pacote não é um objeto"));
     return DataPacketFromJson(doc.object());
+}
+
+bool DataPacketColumnsFromJsonBytes(const QByteArray& bytes, TPacketColumns& out)
+{
+    TPacketColumns columns;
+    if (!fast::Decode(bytes, columns))
+        return false;
+    out = std::move(columns);
+    return true;
+}
+
+TDataPacket TPacketColumns::ToPacket() const
+{
+    TDataPacket packet;
+    packet.fields = fields;
+    packet.rows.reserve(rows);
+    const size_t width = size_t(fields.size());
+    for (qsizetype r = 0; r < rows; ++r) {
+        QVariantList row;
+        row.reserve(qsizetype(width));
+        const quint32* entries = cells.data() + size_t(r) * width;
+        for (size_t c = 0; c < width; ++c)
+            row.append(values[c][entries[c]]);
+        packet.rows.append(std::move(row));
+    }
+    return packet;
 }
 
 QJsonObject ChangePacketToJson(const TChangePacket& packet)

@@ -21,6 +21,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <vector>
+
 enum class TPacketFieldType { String, FixedString, Float, DateTime };
 
 struct TPacketField {
@@ -32,6 +34,18 @@ struct TPacketField {
 struct TDataPacket {
     QList<TPacketField> fields;
     QList<QVariantList> rows;  // each row holds one value per field, in field order
+};
+
+// A data packet decoded column by column, as a record set keeps its rows: per column the values
+// read (entry 0 is null; rows that repeat a value may share its entry), and per row and column
+// the entry that holds the cell. Decoding bytes into it costs no list per row.
+struct TPacketColumns {
+    QList<TPacketField> fields;
+    std::vector<std::vector<QVariant>> values;  // per column
+    std::vector<quint32> cells;                 // row after row, one entry per field
+    qsizetype rows = 0;
+
+    TDataPacket ToPacket() const;  // the same packet, row by row
 };
 
 enum class TChangeKind { Insert, Modify, Delete };
@@ -62,3 +76,8 @@ TChangePacket ChangePacketFromJson(const QJsonObject& json);
 // Parses the bytes of a whole JSON document that must hold a data packet object; a text that is
 // not JSON or not an object is refused with EDatabaseError like any other bad shape.
 TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes);
+
+// Decodes the bytes of a data packet into columns when the packet has the shape this module's
+// encoder writes and passes every check; false otherwise, and DataPacketFromJsonBytes then gives
+// the packet or the message that refuses it.
+bool DataPacketColumnsFromJsonBytes(const QByteArray& bytes, TPacketColumns& out);
