@@ -28,9 +28,15 @@ struct Store {
     std::vector<std::vector<QVariant>> columns;
     quint64 epoch = 0;  // changes whenever entries may have been replaced rather than appended
 
+    // Drops every entry but null. The columns keep their room, as a set emptied and filled again
+    // (a list rebuilt on every search) grows back to about the same size.
     void Reset(int count)
     {
-        columns.assign(size_t(count), std::vector<QVariant>(1));
+        columns.resize(size_t(count));
+        for (std::vector<QVariant>& column : columns)
+            column.resize(1);
+        for (std::vector<QVariant>& column : columns)
+            column[0] = QVariant();
         ++epoch;
     }
     // The entry that holds `value` from now on in column `slot`.
@@ -51,9 +57,8 @@ struct Row {
     quint64 id = 0;
     quint64 viewGen = 0;  // equals the set's view generation while the row is visible
     bool isNew = false;   // inserted since the last load or merge
-    bool pooled = false;  // lives in the row block of a load, which frees it
+    bool pooled = false;  // lives in a block of rows, which frees it
     int logPos = -1;      // its entry in the change log, or -1
-    std::unique_ptr<quint32[]> ownCodes;  // the codes of a row that no load made
 
     const QVariant& At(int slot) const { return store->columns[size_t(slot)][codes[slot]]; }
 };
@@ -137,7 +142,7 @@ QVariantList Values(const Row* row)
     return out;
 }
 
-// A row of a load's block is freed with its block; any other row on its own.
+// A row of a block is freed with its block; any other row on its own.
 struct RowDelete {
     void operator()(Row* row) const
     {
@@ -326,6 +331,13 @@ struct TClientDataSet::Impl {
     Store store;
     std::unique_ptr<Row[]> rowBlock;  // the rows of the last load, and their codes
     std::vector<quint32> codeBlock;
+    struct InsertBlock {
+        std::unique_ptr<Row[]> rows;
+        std::unique_ptr<quint32[]> codes;
+        size_t count;
+    };
+    std::vector<InsertBlock> insertBlocks;  // the rows inserted since, and their codes
+    size_t insertUsed = 0;
     std::vector<RowPtr> all;  // the live rows, owned here, in insertion order (ascending rank)
     QHash<quint64, Row*> byId;  // built on first use (bookmarks), then maintained
     bool byIdBuilt = false;
@@ -397,6 +409,8 @@ struct TClientDataSet::Impl {
         liveChanges = 0;
         rowBlock.reset();
         codeBlock = {};
+        insertBlocks.clear();
+        insertUsed = 0;
         store.Reset(Columns());
         for (const auto& [key, index] : hashes)
             hashSizes[key] = std::max(hashSizes[key], index.Keys());
@@ -492,12 +506,22 @@ struct TClientDataSet::Impl {
         }
     }
 
-    // A row made by an insert, holding `values`.
+    // A row made by an insert, holding `values`. Inserted rows are made in blocks too, which live
+    // until the rows are dropped (load, empty, close): a row inserted and deleted again keeps its
+    // place in its block until then.
     RowPtr NewRow(QVariantList&& values)
     {
-        RowPtr row(new Row);
-        row->ownCodes = std::make_unique<quint32[]>(size_t(values.size()));
-        row->codes = row->ownCodes.get();
+        const size_t columns = size_t(values.size());
+        if (insertBlocks.empty() || insertUsed == insertBlocks.back().count) {
+            const size_t count = insertBlocks.empty() ? 64 : std::min<size_t>(4096, insertBlocks.back().count * 2);
+            insertBlocks.push_back({std::make_unique<Row[]>(count), std::make_unique<quint32[]>(count * columns), count});
+            insertUsed = 0;
+        }
+        InsertBlock& block = insertBlocks.back();
+        RowPtr row(&block.rows[insertUsed]);
+        row->pooled = true;
+        row->codes = block.codes.get() + insertUsed * columns;
+        ++insertUsed;
         row->store = &store;
         for (int slot = 0; slot < int(values.size()); ++slot)
             row->codes[slot] = store.Put(slot, std::move(values[slot]));
@@ -1275,6 +1299,7 @@ void TClientDataSet::Deactivate()
     Fire(BeforeClose, this);
     d_->buffer.clear();
     d_->FreeRows();
+    d_->store.columns = {};  // a closed set keeps no room for values
     d_->active = false;
     SetState(TDataSetState::Inactive);
     Notify(int(TDataSource::Event::LayoutChange));
