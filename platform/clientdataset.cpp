@@ -2020,10 +2020,19 @@ bool TClientDataSet::InstallColumns(TPacketColumns&& packet)
     const PacketLayout layout = d_->LayOutPacket(packet.fields);
     for (size_t c = 0; c < layout.kinds.size(); ++c) {
         const TPacketField& kind = layout.kinds[c];
-        std::vector<QVariant>& values = packet.values[c];
-        for (size_t e = 1; e < values.size(); ++e)
-            if (!PacketValueFault(values[e], kind, 0).isEmpty())
-                return false;
+        const std::vector<QVariant>& values = packet.values[c];
+        if (IsText(FieldType(kind.type))) {
+            // The common case inline: texts within the width.
+            for (size_t e = 1; e < values.size(); ++e) {
+                const QString* text = CellAs<QString>(values[e]);
+                if (!text || text->size() > kind.width)
+                    return false;
+            }
+        } else {
+            for (size_t e = 1; e < values.size(); ++e)
+                if (!PacketValueFault(values[e], kind, 0).isEmpty())
+                    return false;
+        }
     }
     for (size_t c = 0; c < layout.kinds.size(); ++c) {
         std::vector<QVariant>& values = packet.values[c];
