@@ -650,7 +650,8 @@ struct TClientDataSet::Impl {
             }
             keyed[i] = {key, rows[i]};
         }
-        RadixSort(keyed);
+        if (packed == 0 || !SortByFirstRank(keyed, ranks[0]->top, packed))
+            RadixSort(keyed);
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = keyed[i].row;
         if (sortKeys.size() > packed) {
@@ -662,6 +663,39 @@ struct TClientDataSet::Impl {
                     std::sort(rows.begin() + std::ptrdiff_t(begin), rows.begin() + std::ptrdiff_t(end),
                               [this](const Row* a, const Row* b) { return Less(a, b); });
                 begin = end;
+            }
+        }
+        return true;
+    }
+
+    // The first key often has few values (a status, a mark, an item) and packets usually arrive
+    // in the order of the second: distributes the rows by the first key's rank, keeping their
+    // order, and sorts only the groups that are not in order already. False, untouched, when the
+    // first key has too many values for that.
+    template <typename Keyed>
+    static bool SortByFirstRank(std::vector<Keyed>& items, quint32 top, size_t packed)
+    {
+        constexpr quint32 kMaxGroups = 1024;
+        if (top >= kMaxGroups)
+            return false;
+        const int shift = packed == 2 ? 32 : 0;
+        std::vector<size_t> start(size_t(top) + 2, 0);
+        for (const Keyed& item : items)
+            ++start[size_t(item.key >> shift) + 1];
+        for (size_t g = 1; g < start.size(); ++g)
+            start[g] += start[g - 1];
+        std::vector<Keyed> out(items.size());
+        std::vector<size_t> fill(start.begin(), start.end() - 1);
+        for (const Keyed& item : items)
+            out[fill[size_t(item.key >> shift)]++] = item;
+        items.swap(out);
+        if (packed == 2) {
+            for (size_t g = 0; g + 1 < start.size(); ++g) {
+                const auto begin = items.begin() + std::ptrdiff_t(start[g]);
+                const auto end = items.begin() + std::ptrdiff_t(start[g + 1]);
+                auto byKey = [](const Keyed& a, const Keyed& b) { return a.key < b.key; };
+                if (!std::is_sorted(begin, end, byKey))
+                    std::stable_sort(begin, end, byKey);
             }
         }
         return true;
