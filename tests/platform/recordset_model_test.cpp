@@ -15,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <algorithm>
 #include <array>
@@ -83,8 +84,8 @@ const std::vector<Filter>& Filters()
     return filters;
 }
 
-const std::vector<std::vector<int>> kSorts = {{}, {G}, {N, G}, {S}, {D, K}, {K}};
-const char* const kSortNames[] = {"", "G", "N;G", "S", "D;K", "K"};
+const std::vector<std::vector<int>> kSorts = {{}, {G}, {N, G}, {S}, {D, K}, {K}, {G, S, N}};
+const char* const kSortNames[] = {"", "G", "N;G", "S", "D;K", "K", "G;S;N"};
 
 enum class State { Browse, Edit, Insert };
 
@@ -604,9 +605,13 @@ private:
         for (const QVariantList& row : packet.rows)
             rows.append(QJsonArray::fromVariantList(row));
         json.insert("rows", rows);
-        set_.SetData(json);
+        const bool asBytes = Pick(2) == 0;
+        if (asBytes)
+            set_.LoadPacketBytes(QJsonDocument(json).toJson(QJsonDocument::Compact));
+        else
+            set_.SetData(json);
         model_.Load(loaded);
-        journal_ << QStringLiteral("load %1 rows").arg(count);
+        journal_ << QStringLiteral("load %1 rows%2").arg(count).arg(asBytes ? QStringLiteral(" from bytes") : QString());
         if (Pick(2) == 0) {
             const int f = Pick(int(Filters().size()));
             set_.SetFilter(Filters()[f].text);

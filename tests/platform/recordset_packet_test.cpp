@@ -110,11 +110,22 @@ TEST_F(RecordSetPackets, BadPacketsAreRefusedSayingWhatIsWrongAndTheRowsStay)
         {R"({"fields": [], "rows": [5]})", "linha 1"},
     };
     for (const auto& c : cases) {
+        QString said;
         try {
             set.SetData(Json(c.json));
             ADD_FAILURE() << c.json;
         } catch (const EDatabaseError& e) {
-            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.says))) << e.Message().toStdString();
+            said = e.Message();
+            EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+        }
+        EXPECT_EQ(set.RecordCount(), 2);
+        EXPECT_EQ(set.RecNo(), 2);
+        // From bytes, straight into the columns: the same refusal, the same rows kept.
+        try {
+            set.LoadPacketBytes(QByteArray(c.json));
+            ADD_FAILURE() << c.json;
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), said);
         }
         EXPECT_EQ(set.RecordCount(), 2);
         EXPECT_EQ(set.RecNo(), 2);
@@ -194,7 +205,45 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
                 }
             }
         EXPECT_EQ(fromBytes, general) << bytes.constData();
+        // Loaded into a set from the bytes, or from the general reader's packet: the same set.
+        auto load = [](const std::function<void(TClientDataSet&)>& how) {
+            try {
+                TClientDataSet s;
+                how(s);
+                return QString::fromUtf8(QJsonDocument(s.Data()).toJson(QJsonDocument::Compact));
+            } catch (const EDatabaseError& e) {
+                return e.Message();
+            }
+        };
+        const QString viaBytes = load([&](TClientDataSet& s) { s.LoadPacketBytes(bytes); });
+        EXPECT_EQ(viaBytes, general.isEmpty() ? load([&](TClientDataSet& s) { s.LoadPacket(generalPacket); }) : general)
+            << bytes.constData();
     }
+}
+
+// Texts read from bytes share blocks of characters: each stays whole after the set is gone,
+// ends in a zero, and changing one changes no other.
+TEST(PacketBytes, TextsOutliveTheSetAndChangeAlone)
+{
+    QString first, second, third;
+    {
+        TClientDataSet s;
+        s.LoadPacketBytes(R"({"fields": [{"name": "S", "type": "string", "width": 9}], "rows": [["ab"], ["cd"], ["été"]]})");
+        first = s.FieldByName("S")->AsString();
+        s.Next();
+        second = s.FieldByName("S")->AsString();
+        s.Next();
+        third = s.FieldByName("S")->AsString();
+    }
+    first.append(QStringLiteral("xyz"));
+    EXPECT_EQ(first, "abxyz");
+    EXPECT_EQ(second, "cd");
+    EXPECT_EQ(second.utf16()[2], 0);
+    EXPECT_EQ(third, QString::fromUtf8("\u00e9t\u00e9"));
+    second.clear();
+    third.clear();
+    first.append(QString(200, QLatin1Char('x')));  // now alone in its block
+    EXPECT_EQ(first, QStringLiteral("abxyz") + QString(200, QLatin1Char('x')));
 }
 
 TEST_F(RecordSetPackets, TextWidthsThatAreNoWholeNumberOfCharactersAreRefused)
