@@ -15,6 +15,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <functional>
+
 namespace {
 
 QByteArray Compact(const QJsonObject& object)
@@ -23,6 +25,14 @@ QByteArray Compact(const QJsonObject& object)
 }
 
 // Reads every cell of the current row in every form a screen or report asks for.
+void DefineLabels(TClientDataSet& labels)
+{
+    labels.AddField(QStringLiteral("CDCODBARRAETIQ"), TFieldType::String, 23);
+    labels.AddField(QStringLiteral("IDSTATUSETIQ"), TFieldType::FixedString, 1);
+    labels.AddField(QStringLiteral("VRPESOETIQ"), TFieldType::Float);
+    labels.AddField(QStringLiteral("DTVALILOTE"), TFieldType::DateTime);
+}
+
 void ReadRow(const TClientDataSet& set)
 {
     for (TField* f : set.Fields()) {
@@ -143,10 +153,7 @@ void CheckDataPacket(const QJsonObject& json)
 
     // A set with declared label fields: a packet of other kinds is refused and changes nothing.
     TClientDataSet labels;
-    labels.AddField(QStringLiteral("CDCODBARRAETIQ"), TFieldType::String, 23);
-    labels.AddField(QStringLiteral("IDSTATUSETIQ"), TFieldType::FixedString, 1);
-    labels.AddField(QStringLiteral("VRPESOETIQ"), TFieldType::Float);
-    labels.AddField(QStringLiteral("DTVALILOTE"), TFieldType::DateTime);
+    DefineLabels(labels);
     labels.CreateDataSet();
     try {
         labels.SetData(json);
@@ -156,6 +163,21 @@ void CheckDataPacket(const QJsonObject& json)
     }
     Walk(labels);
     EditAndCheckDelta(labels);
+}
+
+// The set as loaded (its packet), or the message that refused the packet; with the label fields
+// declared, or taking the packet's columns.
+QString Loaded(bool declared, const std::function<void(TClientDataSet&)>& load)
+{
+    try {
+        TClientDataSet set;
+        if (declared)
+            DefineLabels(set);
+        load(set);
+        return QString::fromUtf8(Compact(set.Data()));
+    } catch (const EDatabaseError& e) {
+        return e.Message();
+    }
 }
 
 void CheckChangePacket(const QJsonObject& json)
@@ -222,6 +244,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         FUZZ_CHECK(fromBytes == general && bytesPacket == generalPacket,
                    QStringLiteral("the packet read from bytes differs: %1 / %2").arg(fromBytes, general));
+        // Loaded from the bytes straight into a set's columns, or from the document row by row:
+        // the same set, or the same refusal.
+        for (const bool declared : {false, true}) {
+            const QString viaBytes = Loaded(declared, [&](TClientDataSet& set) { set.LoadPacketBytes(bytes); });
+            const QString viaDocument = Loaded(declared, [&](TClientDataSet& set) { set.SetData(doc.object()); });
+            FUZZ_CHECK(viaBytes == viaDocument, QStringLiteral("the set loaded from bytes differs: %1 / %2").arg(viaBytes, viaDocument));
+        }
     } else {
         FUZZ_CHECK(bytesPacket.isEmpty(), QStringLiteral("bytes that are no JSON object were read as a packet"));
     }
