@@ -506,10 +506,10 @@ struct TClientDataSet::Impl {
         }
     }
 
-    // A row made by an insert, holding `values`. Inserted rows are made in blocks too, which live
-    // until the rows are dropped (load, empty, close): a row inserted and deleted again keeps its
-    // place in its block until then.
-    RowPtr NewRow(QVariantList&& values)
+    // A row made by an insert, taking the values out of `values` (the list keeps its room).
+    // Inserted rows are made in blocks too, which live until the rows are dropped (load, empty,
+    // close): a row inserted and deleted again keeps its place in its block until then.
+    RowPtr NewRow(QVariantList& values)
     {
         const size_t columns = size_t(values.size());
         if (insertBlocks.empty() || insertUsed == insertBlocks.back().count) {
@@ -1579,7 +1579,8 @@ void TClientDataSet::BeginInsert(bool append)
     d_->restoreRow = const_cast<Row*>(current);
     d_->insertBefore = append ? nullptr : const_cast<Row*>(current);
     d_->insertPos = append || !current ? int(d_->view.size()) : d_->cur;
-    d_->buffer = QVariantList(d_->Columns());
+    d_->buffer.clear();  // keeps its room: a walk that appends row after row reuses it
+    d_->buffer.resize(d_->Columns());
     d_->modified = false;
     d_->leftView = false;
     SetState(TDataSetState::Insert);
@@ -1670,7 +1671,7 @@ void TClientDataSet::Post()
             }
         }
     } else {
-        Row* row = d_->PlaceInOrder(d_->NewRow(std::move(d_->buffer)), d_->insertBefore);
+        Row* row = d_->PlaceInOrder(d_->NewRow(d_->buffer), d_->insertBefore);
         d_->Adopt(row);
         d_->HashAdd(row);
         d_->LogInsert(row);

@@ -144,6 +144,7 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
         QStringLiteral(R"({%1, "rows": [["ab", 1.5, "2026-01-02T03:04:05"], ["ab", -0, null], ["ab", -0.0, "2026-01-02T03:04:05.006"]]})"),
         QStringLiteral(R"({%1, "rows": [["\u00e9\"\\", 1e308, null], [null, 123456789012345678901234567890, null], ["", 5e-324, null]]})"),
         QStringLiteral(R"({%1, "rows": [["x", 9007199254740993, null], ["x", -12, null], ["y", 0.1, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["x", -0.4444444444444444444444444444444444444444444444444444444444440, null], ["x", 1.000000000000000000001e-5, null]]})"),
         QStringLiteral(R"({"rows": [], %1})"),                                   // rows before fields
         QStringLiteral(R"({%1, "rows": [], "extra": true})"),                   // another member
         QStringLiteral(R"({%1, "rows": [], "rows": [["a", 1, null]]})"),        // a member twice
