@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 #include <numeric>
 
@@ -530,12 +531,24 @@ struct TClientDataSet::Impl {
         return row;
     }
 
-    // Gives the row `values`, cell by cell where they differ.
+    // Gives the row `values`, cell by cell where they differ in any way (a zero's sign, a
+    // date-time's time spec), so the row holds exactly the values given.
     void WriteRow(Row* row, const QVariantList& values)
     {
         for (int slot = 0; slot < int(values.size()); ++slot)
-            if (row->At(slot) != values.at(slot))
+            if (!Identical(row->At(slot), values.at(slot)))
                 row->codes[slot] = store.Put(slot, values.at(slot));
+    }
+
+    static bool Identical(const QVariant& a, const QVariant& b)
+    {
+        if (a.typeId() != b.typeId() || a != b)
+            return false;
+        if (const double* x = CellAs<double>(a))
+            return std::signbit(*x) == std::signbit(*CellAs<double>(b));
+        if (a.typeId() == QMetaType::QDateTime)
+            return a.toDateTime().timeSpec() == b.toDateTime().timeSpec();
+        return true;
     }
 
     void RebuildView()

@@ -78,15 +78,20 @@
 // deleted row with its values at load time; a row inserted and deleted does not appear. A pending
 // edit is not in Data/ChangePacket until posted.
 //
-// Performance: rows live once in insertion order; the visible order is a vector of row pointers
-// rebuilt lazily after a filter, index change or load (the first read builds it; counting an
-// unfiltered set does not) and kept in place (binary search) on post and delete. Large views sort
-// with their first keys copied beside them, grouped by the first key and skipping groups already
-// in order, which packets in key order usually are. Per text field the set keeps hash indexes (exact and case-folded), built on first use
-// and maintained on every post, delete and load: a filter that is an AND of FIELD = 'text' terms
-// starts from the smallest bucket instead of scanning, and Locate/Lookup by a text field without
-// PartialKey look the key up. Parsed filters are cached by text. Aggregates are computed on first
-// read after a change.
+// Performance: values live column by column: per column a list of values, where rows that repeat a
+// value (a branch, a status) share its entry, and per row one small number per column naming its
+// entry; the rows of a load sit in one block. Loading from bytes (LoadPacketBytes) reads the JSON
+// straight into those columns, the texts of a column into shared blocks of characters. Rows live
+// once in insertion order; the visible order is a vector of row pointers rebuilt lazily after a
+// filter, index change or load (the first read builds it; counting an unfiltered set does not) and
+// kept in place (binary search) on post and delete. Large views sort by the ranks of their first
+// two keys' entries, grouped by the first and skipping groups already in order, which packets in
+// key order usually are. Per text field the set keeps hash indexes (exact and case-folded), built
+// on first use and maintained on every post, delete and load: a filter that is an AND of
+// FIELD = 'text' terms starts from the smallest bucket instead of scanning, and Locate/Lookup by a
+// text field without PartialKey look the key up. Parsed filters are cached by text. Aggregates are
+// computed on first read after a change. A post adds the values it changed as new entries; the
+// entries no row names any more go with the next load, empty or close.
 
 #include "aggregatefield.h"
 #include "field.h"

@@ -436,17 +436,17 @@ bool Cell(const TPacketField& field, od::value v, ColumnReader& column, quint32&
         if (t != od::json_type::number)
             return false;
         const std::string_view token = v.raw_json_token();
+        if (v.get_double().get(number))
+            return false;  // no JSON number (simdjson checks the grammar)
         if (token.size() > 18) {
-            // More digits than simdjson's exact path takes: its reading of long mantissas can be
+            // More digits than simdjson's exact path takes: its value for a long mantissa can be
             // far off (-0.444… with sixty digits came back as -1.43e-47), so the number is read
-            // as Qt's reader reads it; anything that does not read as a finite number goes to the
-            // general reader.
+            // again as Qt's reader reads it; one that does not read as a finite number goes to
+            // the general reader.
             bool ok = false;
             number = QByteArray::fromRawData(token.data(), qsizetype(token.size())).toDouble(&ok);
             if (!ok || !std::isfinite(number))
                 return false;
-        } else if (v.get_double().get(number)) {
-            return false;
         }
         if (number == 0) {
             // A number too small for a double is no JSON to the general reader; a zero is zero,

@@ -145,6 +145,7 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
         QStringLiteral(R"({%1, "rows": [["\u00e9\"\\", 1e308, null], [null, 123456789012345678901234567890, null], ["", 5e-324, null]]})"),
         QStringLiteral(R"({%1, "rows": [["x", 9007199254740993, null], ["x", -12, null], ["y", 0.1, null]]})"),
         QStringLiteral(R"({%1, "rows": [["x", -0.4444444444444444444444444444444444444444444444444444444444440, null], ["x", 1.000000000000000000001e-5, null]]})"),
+        QStringLiteral(R"({%1, "rows": [["x", 002583879013125487464, null]]})"),  // leading zeros
         QStringLiteral(R"({"rows": [], %1})"),                                   // rows before fields
         QStringLiteral(R"({%1, "rows": [], "extra": true})"),                   // another member
         QStringLiteral(R"({%1, "rows": [], "rows": [["a", 1, null]]})"),        // a member twice
