@@ -412,6 +412,7 @@ struct TClientDataSet::Impl {
         codeBlock = {};
         insertBlocks.clear();
         insertUsed = 0;
+        entryRanks.clear();
         store.Reset(Columns());
         for (const auto& [key, index] : hashes)
             hashSizes[key] = std::max(hashSizes[key], index.Keys());
