@@ -988,6 +988,15 @@ struct TClientDataSet::Impl {
         return layout;
     }
 
+    // A set without fields takes the packet's columns as its fields.
+    void DefineFields(TClientDataSet* self, const QList<TPacketField>& columns)
+    {
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const TPacketField& pf = columns.at(c);
+            fields.push_back(std::make_unique<TField>(self, pf.name, FieldType(pf.type), pf.width, int(c)));
+        }
+    }
+
     // Drops every row and the change log and makes `count` rows in one block, in insertion
     // order, their codes (per row, one per slot) still to be written.
     void MakeRows(qsizetype count, const PacketLayout& layout)
@@ -2042,12 +2051,8 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
     // Nothing of the set changes until every column and every value has passed.
     const PacketLayout layout = d_->LayOutPacket(packet.fields);
     CheckPacketRows(packet, layout);
-    if (layout.defineFields) {
-        for (qsizetype c = 0; c < packet.fields.size(); ++c) {
-            const TPacketField& pf = packet.fields.at(c);
-            d_->fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
-        }
-    }
+    if (layout.defineFields)
+        d_->DefineFields(this, packet.fields);
     if (d_->active)
         Deactivate();
     d_->ReplaceRows(std::move(packet.rows), layout);
@@ -2088,12 +2093,8 @@ bool TClientDataSet::InstallColumns(TPacketColumns&& packet)
         for (size_t e = 1; e < values.size(); ++e)
             NormalizePacketValue(values[e], layout.kinds[c]);
     }
-    if (layout.defineFields) {
-        for (qsizetype c = 0; c < packet.fields.size(); ++c) {
-            const TPacketField& pf = packet.fields.at(c);
-            d_->fields.push_back(std::make_unique<TField>(this, pf.name, FieldType(pf.type), pf.width, int(c)));
-        }
-    }
+    if (layout.defineFields)
+        d_->DefineFields(this, packet.fields);
     if (d_->active)
         Deactivate();
     d_->ReplaceColumns(std::move(packet), layout);
