@@ -35,9 +35,7 @@ struct Store {
     {
         columns.resize(size_t(count));
         for (std::vector<QVariant>& column : columns)
-            column.resize(1);
-        for (std::vector<QVariant>& column : columns)
-            column[0] = QVariant();
+            column.resize(1);  // entry 0 is never written: it stays null
         ++epoch;
     }
     // The entry that holds `value` from now on in column `slot`.
@@ -58,7 +56,6 @@ struct Row {
     quint64 id = 0;
     quint64 viewGen = 0;  // equals the set's view generation while the row is visible
     bool isNew = false;   // inserted since the last load or merge
-    bool pooled = false;  // lives in a block of rows, which frees it
     int logPos = -1;      // its entry in the change log, or -1
 
     const QVariant& At(int slot) const { return store->columns[size_t(slot)][codes[slot]]; }
@@ -143,22 +140,19 @@ QVariantList Values(const Row* row)
     return out;
 }
 
-// A row of a block is freed with its block; any other row on its own.
-struct RowDelete {
-    void operator()(Row* row) const
-    {
-        if (!row->pooled)
-            delete row;
-    }
+// Rows live in the set's blocks (a load's, or the blocks of inserted rows) and go with them, so a
+// RowPtr frees nothing: it marks the one place that holds the row.
+struct RowHold {
+    void operator()(Row*) const {}
 };
-using RowPtr = std::unique_ptr<Row, RowDelete>;
+using RowPtr = std::unique_ptr<Row, RowHold>;
 
-// Ownership of rows: a row is owned by exactly one place at a time. A live row is owned by the
-// set's insertion order (Impl::all); every other reference to it (the view, the hash indexes,
-// the bookmark table, the change log's `live`, the cursor's insert anchors) is a plain pointer
-// that the set drops before the row leaves `all`. Delete moves a loaded row out of `all` into its
-// change-log entry (`gone`), which owns it until CancelUpdates moves it back or the log is
-// cleared; a row inserted since the load is freed on delete, as nothing can bring it back.
+// Holding rows: a row is held by exactly one place at a time. A live row is held by the set's
+// insertion order (Impl::all); every other reference to it (the view, the hash indexes, the
+// bookmark table, the change log's `live`, the cursor's insert anchors) is a plain pointer that
+// the set drops before the row leaves `all`. Delete moves a loaded row out of `all` into its
+// change-log entry (`gone`), which holds it until CancelUpdates moves it back or the log is
+// cleared; a row inserted since the load is dropped on delete, as nothing can bring it back.
 struct ChangeEntry {
     TChangeKind kind;
     quint64 rowId;
@@ -521,7 +515,6 @@ struct TClientDataSet::Impl {
         }
         InsertBlock& block = insertBlocks.back();
         RowPtr row(&block.rows[insertUsed]);
-        row->pooled = true;
         row->codes = block.codes.get() + insertUsed * columns;
         ++insertUsed;
         row->store = &store;
@@ -532,8 +525,8 @@ struct TClientDataSet::Impl {
         return row;
     }
 
-    // Gives the row `values`, cell by cell where they differ in any way (a zero's sign, a
-    // date-time's time spec), so the row holds exactly the values given.
+    // Gives the row `values`, cell by cell where they differ in any way (a zero's sign, whether
+    // a date-time is UTC or local), so the row holds exactly the values given.
     void WriteRow(Row* row, const QVariantList& values)
     {
         for (int slot = 0; slot < int(values.size()); ++slot)
@@ -1012,8 +1005,7 @@ struct TClientDataSet::Impl {
             Row* row = &rowBlock[size_t(i)];
             row->codes = codeBlock.data() + size_t(i) * columns;
             row->store = &store;
-            row->pooled = true;
-            row->id = nextId++;
+                row->id = nextId++;
             row->rank = qint64(i + 1) * kRankGap;
             all.push_back(RowPtr(row));
         }
@@ -1129,7 +1121,7 @@ struct TClientDataSet::Impl {
                 log[size_t(row->logPos)].live = nullptr;
                 --liveChanges;
             }
-            return;  // `owned` frees it
+            return;  // dropped
         }
         if (row->logPos >= 0) {
             ChangeEntry& e = log[size_t(row->logPos)];
@@ -2061,15 +2053,15 @@ void TClientDataSet::InstallPacket(TDataPacket&& packet)
 
 void TClientDataSet::LoadPacketBytes(const QByteArray& bytes)
 {
-    TPacketColumns columns;
-    if (!DataPacketColumnsFromJsonBytes(bytes, columns) || !InstallColumns(std::move(columns)))
-        InstallPacket(DataPacketFromJsonBytes(bytes));
+    TPacketColumns columns = DataPacketColumnsFromJsonBytes(bytes);
+    if (!InstallColumns(columns))
+        InstallPacket(columns.ToPacket());
 }
 
 // Takes a packet decoded into columns when every value fits the set, as InstallPacket would take
 // it row by row; false, with nothing changed, when a value does not (InstallPacket then refuses
 // the packet row by row, with the message that names the row).
-bool TClientDataSet::InstallColumns(TPacketColumns&& packet)
+bool TClientDataSet::InstallColumns(TPacketColumns& packet)
 {
     const PacketLayout layout = d_->LayOutPacket(packet.fields);
     for (size_t c = 0; c < layout.kinds.size(); ++c) {
@@ -2166,7 +2158,7 @@ void TClientDataSet::CancelUpdates()
             continue;
         switch (e->kind) {
         case TChangeKind::Insert:
-            d_->RemoveFromOrder(e->live);  // frees it
+            d_->RemoveFromOrder(e->live);  // dropped
             break;
         case TChangeKind::Modify:
             d_->WriteRow(e->live, e->original);

@@ -250,7 +250,7 @@ private:
     void ResolveSortKeys(const QString& indexName, const QString& fieldNames);
     int FindRow(const QString& keyFields, const QVariantList& values, TLocateOptions options) const;
     void InstallPacket(TDataPacket&& packet);
-    bool InstallColumns(TPacketColumns&& packet);
+    bool InstallColumns(TPacketColumns& packet);  // takes the columns' values when it returns true
 
     std::unique_ptr<Impl> d_;
 };

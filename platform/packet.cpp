@@ -599,13 +599,11 @@ TDataPacket DataPacketFromJson(const QJsonObject& json)
     return packet;
 }
 
-TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
+namespace {
+
+// The general reader on bytes: Qt's parser, then the packet's checks.
+TDataPacket GeneralFromJsonBytes(const QByteArray& bytes)
 {
-    {
-        TPacketColumns columns;
-        if (fast::Decode(bytes, columns))
-            return columns.ToPacket();
-    }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
@@ -615,13 +613,41 @@ TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
     return DataPacketFromJson(doc.object());
 }
 
-bool DataPacketColumnsFromJsonBytes(const QByteArray& bytes, TPacketColumns& out)
+}  // namespace
+
+TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes)
 {
     TPacketColumns columns;
-    if (!fast::Decode(bytes, columns))
-        return false;
-    out = std::move(columns);
-    return true;
+    if (fast::Decode(bytes, columns))
+        return columns.ToPacket();
+    return GeneralFromJsonBytes(bytes);
+}
+
+TPacketColumns DataPacketColumnsFromJsonBytes(const QByteArray& bytes)
+{
+    TPacketColumns columns;
+    if (fast::Decode(bytes, columns))
+        return columns;
+    // The general reader's packet, every cell an entry of its own.
+    TDataPacket packet = GeneralFromJsonBytes(bytes);
+    columns = TPacketColumns();
+    columns.fields = packet.fields;
+    const size_t width = size_t(packet.fields.size());
+    columns.values.assign(width, std::vector<QVariant>(1));
+    columns.cells.reserve(size_t(packet.rows.size()) * width);
+    for (QVariantList& row : packet.rows) {
+        for (size_t c = 0; c < width; ++c) {
+            QVariant& v = row[qsizetype(c)];
+            if (!v.isValid()) {
+                columns.cells.push_back(0);
+                continue;
+            }
+            columns.values[c].push_back(std::move(v));
+            columns.cells.push_back(quint32(columns.values[c].size() - 1));
+        }
+        ++columns.rows;
+    }
+    return columns;
 }
 
 TDataPacket TPacketColumns::ToPacket() const

@@ -77,7 +77,7 @@ TChangePacket ChangePacketFromJson(const QJsonObject& json);
 // not JSON or not an object is refused with EDatabaseError like any other bad shape.
 TDataPacket DataPacketFromJsonBytes(const QByteArray& bytes);
 
-// Decodes the bytes of a data packet into columns when the packet has the shape this module's
-// encoder writes and passes every check; false otherwise, and DataPacketFromJsonBytes then gives
-// the packet or the message that refuses it.
-bool DataPacketColumnsFromJsonBytes(const QByteArray& bytes, TPacketColumns& out);
+// Decodes the bytes of a data packet into columns: the packet DataPacketFromJsonBytes gives, with
+// the same values, or the same refusal. Packets of the shape this module's encoder writes go
+// from the bytes straight into the columns; any other goes through the general reader.
+TPacketColumns DataPacketColumnsFromJsonBytes(const QByteArray& bytes);
