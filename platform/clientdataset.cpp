@@ -601,15 +601,35 @@ struct TClientDataSet::Impl {
         EntryRanks& r = entryRanks[key.slot];
         if (r.epoch == store.epoch && r.entries == column.size())
             return r;
-        std::vector<quint32> order(column.size() - 1);
-        std::iota(order.begin(), order.end(), quint32(1));
-        auto less = [&](quint32 a, quint32 b) { return CompareCells(column[a], column[b], key.type) < 0; };
-        // Entries are kept in the order rows brought them, which is often their order.
-        if (!std::is_sorted(order.begin(), order.end(), less))
-            std::sort(order.begin(), order.end(), less);
         r.rank.assign(column.size(), 0);
         r.top = 0;
+        r.epoch = store.epoch;
+        r.entries = column.size();
+        // Entries are kept in the order rows brought them, which is often their order: they are
+        // ranked in that order in one pass while it holds (a null entry ranks with null).
         const QVariant* previous = nullptr;
+        bool inOrder = true;
+        for (quint32 e = 1; e < column.size() && inOrder; ++e) {
+            if (!column[e].isValid())
+                continue;
+            const int order = previous ? CompareCells(*previous, column[e], key.type) : -1;
+            if (order > 0)
+                inOrder = false;
+            else {
+                r.top += order < 0;
+                r.rank[e] = r.top;
+                previous = &column[e];
+            }
+        }
+        if (inOrder)
+            return r;
+        std::vector<quint32> order(column.size() - 1);
+        std::iota(order.begin(), order.end(), quint32(1));
+        std::sort(order.begin(), order.end(),
+                  [&](quint32 a, quint32 b) { return CompareCells(column[a], column[b], key.type) < 0; });
+        std::fill(r.rank.begin(), r.rank.end(), 0);
+        r.top = 0;
+        previous = nullptr;
         for (quint32 e : order) {
             if (!column[e].isValid())
                 continue;  // a null entry ranks with null
@@ -618,8 +638,6 @@ struct TClientDataSet::Impl {
             r.rank[e] = r.top;
             previous = &column[e];
         }
-        r.epoch = store.epoch;
-        r.entries = column.size();
         return r;
     }
 

@@ -14,6 +14,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -247,108 +248,159 @@ private:
 
 // The values of one column as they are read, with the entry of each recent one, so that a later
 // row that repeats a value (the branch, the entry, the item, the status, a label's number within
-// its item, a weight) shares its entry: a repeated value costs a comparison, not an allocation.
-// The recent values sit in a small table by a hash of their bytes; a value not there replaces the
-// one in its place. A column whose values hardly ever repeat (a barcode) stops looking after a
-// while and takes each value as it comes.
+// its item, a weight) shares its entry. A value is known again by its raw JSON token, the bytes
+// of the cell as they stand in the packet, before any unescaping or number reading: a repeated
+// value costs a comparison of a few bytes. Equal tokens are equal values, and only a token that
+// was read and accepted is remembered, so a repeat is as valid as its first reading. The recent
+// tokens sit in a small table by a hash of their bytes; a token not there replaces the one in its
+// place. A column whose values hardly ever repeat (a barcode) stops looking after a while and
+// reads each value as it comes.
+//
+// Tokens are views into the padded bytes, which outlive the reading and end in at least
+// SIMDJSON_PADDING zeros, so eight bytes may be read from the start of any token.
 struct ColumnReader {
     struct Recent {
-        std::string utf8;
-        quint64 bits = 0;
-        quint32 entry = 0;  // 0: the place is empty
+        const char* data = nullptr;  // nullptr: the place is empty
+        quint32 size = 0;
+        quint32 entry = 0;
+        std::string_view Token() const { return {data, size}; }
     };
-    static constexpr size_t kKept = 64;
+    static constexpr int kBits = 7;
+    static constexpr size_t kKept = size_t(1) << kBits;  // places in the table
     static constexpr size_t kTrial = 512;  // values read before a column may stop looking
     std::vector<QVariant>* values = nullptr;
     TextBlocks texts;
-    Recent kept[kKept];
     size_t seen = 0, repeats = 0;
-
     size_t expected = 0;  // the rows the packet is expected to hold, once known
 
-    // The place of a value in the table, or nullptr when the column stopped looking.
-    Recent* PlaceOf(quint64 hash)
+    static quint64 Load8(const char* at)
     {
-        if (seen >= kTrial && repeats * 8 < seen) {
-            if (expected > values->capacity())
-                values->reserve(expected);  // from now on every cell adds an entry
-            return nullptr;
-        }
-        ++seen;
-        return &kept[(hash * 0x9E3779B97F4A7C15ull) >> 58];
+        quint64 word = 0;
+        std::memcpy(&word, at, 8);
+        return word;
+    }
+    // The first `n` bytes (at most eight) at `at`, the rest zero.
+    static quint64 Head(const char* at, size_t n) { return n >= 8 ? Load8(at) : Load8(at) & ((quint64(1) << (8 * n)) - 1); }
+
+    static bool SameBytes(std::string_view a, std::string_view b)
+    {
+        const size_t n = a.size();
+        if (n != b.size())
+            return false;
+        if (n <= 8)
+            return Head(a.data(), n) == Head(b.data(), n);
+        if (Load8(a.data()) != Load8(b.data()) || Load8(a.data() + n - 8) != Load8(b.data() + n - 8))
+            return false;
+        return n <= 16 || std::memcmp(a.data() + 8, b.data() + 8, n - 16) == 0;
     }
 
-    // A hash of the text's bytes: its length and its first and last eight bytes, enough to tell
-    // apart the texts of a column that repeat.
-    static quint64 HashOf(std::string_view utf8)
+    // A hash of the token's bytes: its length and its first and last eight bytes, enough to tell
+    // apart the values of a column that repeat.
+    static quint64 HashOf(std::string_view token)
     {
-        const size_t n = utf8.size();
-        quint64 h = n;
-        if (n >= 8) {
-            quint64 head = 0, tail = 0;
-            std::memcpy(&head, utf8.data(), 8);
-            std::memcpy(&tail, utf8.data() + n - 8, 8);
-            h ^= head * 0xC2B2AE3D27D4EB4Full;
-            h ^= tail + (h << 6) + (h >> 2);
-        } else {
-            for (char c : utf8)
-                h = h * 31 + static_cast<unsigned char>(c);
-        }
+        const size_t n = token.size();
+        quint64 h = n ^ (Head(token.data(), n) * 0xC2B2AE3D27D4EB4Full);
+        if (n > 8)
+            h ^= Load8(token.data() + n - 8) + (h << 6) + (h >> 2);
         return h ^ (h >> 31);
     }
 
-    quint32 Keep(QVariant value, Recent* place)
+    static size_t Place(std::string_view token) { return size_t((HashOf(token) * 0x9E3779B97F4A7C15ull) >> (64 - kBits)); }
+
+    // Whether the token was met before, with its entry; false too when the column stopped looking.
+    // The previous row's token is tried first, as a run of rows (an item's labels) repeats it.
+    bool Known(std::string_view token, quint32& entry)
     {
-        values->push_back(std::move(value));
-        const auto entry = quint32(values->size() - 1);
-        if (place)
-            place->entry = entry;
-        return entry;
+        place_ = nullptr;
+        if (seen >= kTrial && repeats * 8 < seen) {
+            if (expected > values->capacity())
+                values->reserve(expected);  // from now on every cell adds an entry
+            return false;
+        }
+        ++seen;
+        if (last_.data && SameBytes(last_.Token(), token)) {
+            ++repeats;
+            entry = last_.entry;
+            return true;
+        }
+        size_t at = Place(token);
+        for (; kept_[at].data; at = (at + 1) % kKept) {
+            if (SameBytes(kept_[at].Token(), token)) {
+                ++repeats;
+                last_ = kept_[at];
+                entry = last_.entry;
+                return true;
+            }
+        }
+        if (filled_ == kKept / 2) {
+            // The table is half full: it starts again, so that a column whose values change as
+            // it goes (an item's number) keeps finding the recent ones quickly.
+            std::fill(std::begin(kept_), std::end(kept_), Recent());
+            filled_ = 0;
+            at = Place(token);
+        }
+        ++filled_;
+        place_ = &kept_[at];
+        return false;
+    }
+
+    // Remembers the token last asked about with the entry made for it.
+    void Remember(std::string_view token, quint32 entry)
+    {
+        last_ = {token.data(), quint32(token.size()), entry};
+        if (place_)
+            *place_ = last_;
+    }
+
+    // A new entry for a value, made in place; returns the entry's number.
+    template <typename T>
+    quint32 Keep(T&& value)
+    {
+        values->emplace_back(std::forward<T>(value));
+        return quint32(values->size() - 1);
     }
 
     // A text or date-time cell; false when the text is longer than the field or no date-time.
     bool Text(std::string_view utf8, const TPacketField& field, quint32& entry)
     {
-        Recent* place = PlaceOf(HashOf(utf8));
-        if (place && place->entry && place->utf8 == utf8) {
-            ++repeats;
-            entry = place->entry;
-            return true;
-        }
         QString text = texts.Text(utf8);
-        QVariant value;
         if (field.type == TPacketFieldType::DateTime) {
             const QDateTime dateTime = ParseDateTime(text);
             if (!dateTime.isValid())
                 return false;
-            value = dateTime;
-        } else {
-            if (text.size() > field.width)
-                return false;
-            // The text moves into the value instead of being copied into it.
-            value = QVariant(QMetaType::fromType<QString>());
-            static_cast<QString*>(value.data())->swap(text);
+            entry = Keep(dateTime);
+            return true;
         }
-        if (place)
-            place->utf8.assign(utf8);
-        entry = Keep(std::move(value), place);
+        if (text.size() > field.width)
+            return false;
+        // The text moves into the value instead of being copied into it.
+        entry = Keep(QMetaType::fromType<QString>());
+        static_cast<QString*>(values->back().data())->swap(text);
         return true;
     }
 
-    quint32 Number(double number)
-    {
-        quint64 bits = 0;
-        std::memcpy(&bits, &number, sizeof bits);
-        Recent* place = PlaceOf(bits ^ (bits >> 29));
-        if (place && place->entry && place->bits == bits) {
-            ++repeats;
-            return place->entry;
-        }
-        if (place)
-            place->bits = bits;
-        return Keep(number, place);
-    }
+private:
+    Recent last_;
+    Recent kept_[kKept];
+    size_t filled_ = 0;
+    Recent* place_ = nullptr;
 };
+
+// The characters of a string token (quotes and any trailing spaces dropped) when they need no
+// unescaping and hold no control character, as simdjson would give them; false otherwise.
+bool PlainString(std::string_view token, std::string_view& text)
+{
+    const size_t close = token.find_last_of('"');
+    if (token.empty() || token.front() != '"' || close == 0 || close == std::string_view::npos)
+        return false;
+    text = token.substr(1, close - 1);
+    unsigned char special = 0;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        special |= static_cast<unsigned char>((u == '\\') | (u < 0x20));
+    }
+    return special == 0;
+}
 
 // The key and the value of an object member; false on a JSON error.
 template <typename Member>
@@ -410,7 +462,10 @@ bool Fields(od::value value, QList<TPacketField>& fields)
     return true;
 }
 
-bool Cell(const TPacketField& field, od::value v, ColumnReader& column, quint32& entry)
+// Reads a cell not met before as its field's type into a new entry (null is entry 0); false when
+// the general reader must judge the packet.
+[[gnu::noinline]] bool ReadCell(const TPacketField& field, od::value& v, std::string_view token, ColumnReader& column,
+                                quint32& entry)
 {
     od::json_type t;
     if (v.type().get(t))
@@ -427,7 +482,7 @@ bool Cell(const TPacketField& field, od::value v, ColumnReader& column, quint32&
     case TPacketFieldType::FixedString:
     case TPacketFieldType::DateTime: {
         std::string_view utf8;
-        if (t != od::json_type::string || v.get_string().get(utf8))
+        if (t != od::json_type::string || (!PlainString(token, utf8) && v.get_string().get(utf8)))
             return false;
         return column.Text(utf8, field, entry);
     }
@@ -435,7 +490,6 @@ bool Cell(const TPacketField& field, od::value v, ColumnReader& column, quint32&
         double number = 0;
         if (t != od::json_type::number)
             return false;
-        const std::string_view token = v.raw_json_token();
         if (v.get_double().get(number))
             return false;  // no JSON number (simdjson checks the grammar)
         if (token.size() > 18) {
@@ -456,7 +510,7 @@ bool Cell(const TPacketField& field, od::value v, ColumnReader& column, quint32&
                 return false;
             number = 0;
         }
-        entry = column.Number(number);
+        entry = column.Keep(number);
         return true;
     }
     }
@@ -473,6 +527,11 @@ bool Rows(od::value value, od::document& doc, const simdjson::padded_string_view
     std::vector<ColumnReader> columns(width);
     for (size_t c = 0; c < width; ++c)
         columns[c].values = &packet.values[c];
+    const TPacketField* fields = packet.fields.constData();
+    // The cells are written through a pointer of the loop's own, the vector sized ahead and cut to
+    // the rows read at the end.
+    quint32* out = nullptr;
+    size_t used = 0, room = 0;
     const char* start = nullptr;
     if (doc.current_location().get(start))
         start = nullptr;
@@ -480,29 +539,46 @@ bool Rows(od::value value, od::document& doc, const simdjson::padded_string_view
         od::array cells;
         if (element.get_array().get(cells))
             return false;
+        if (room - used < width) {
+            packet.cells.resize(std::max(packet.cells.size() * 2, used + width));
+            out = packet.cells.data();
+            room = packet.cells.size();
+        }
         size_t c = 0;
         for (auto cell : cells) {
             od::value v;
-            quint32 entry = 0;
-            if (c == width || cell.get(v) || !Cell(packet.fields.at(qsizetype(c)), v, columns[c], entry))
+            if (c == width || cell.get(v))
                 return false;
-            packet.cells.push_back(entry);
+            // A value met before is known by its token alone; a new one is read and remembered.
+            const std::string_view token = v.raw_json_token();
+            ColumnReader& column = columns[c];
+            quint32 entry = 0;
+            if (!column.Known(token, entry)) {
+                if (!ReadCell(fields[c], v, token, column, entry))
+                    return false;
+                column.Remember(token, entry);
+            }
+            out[used + c] = entry;
             ++c;
         }
         if (c != width)
             return false;
+        used += width;
         if (++packet.rows == 1 && start) {
             // The first row's length tells about how many rows follow, so that the cells and the
             // columns whose values do not repeat grow once instead of doubling.
             const char* now = nullptr;
             if (!doc.current_location().get(now) && now > start) {
                 const size_t expected = (bytes.size() - size_t(now - bytes.data())) / size_t(now - start) + 1;
-                packet.cells.reserve(expected * width);
+                packet.cells.resize(std::max(packet.cells.size(), expected * width));
+                out = packet.cells.data();
+                room = packet.cells.size();
                 for (ColumnReader& column : columns)
                     column.expected = expected;
             }
         }
     }
+    packet.cells.resize(used);
     return true;
 }
 

@@ -146,6 +146,9 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
         QStringLiteral(R"({%1, "rows": [["x", 9007199254740993, null], ["x", -12, null], ["y", 0.1, null]]})"),
         QStringLiteral(R"({%1, "rows": [["x", -0.4444444444444444444444444444444444444444444444444444444444440, null], ["x", 1.000000000000000000001e-5, null]]})"),
         QStringLiteral(R"({%1, "rows": [["x", 002583879013125487464, null]]})"),  // leading zeros
+        // A value repeated as another token: escaped, spaced, as another number.
+        QStringLiteral(R"({%1, "rows": [["a\u0062", 1, null], ["ab" , 1.0 , null ], ["ab", 1, null], ["a\u0062", 1, null]]})"),
+        QStringLiteral("{%1, \"rows\": [[\"a\tb\", 1, null], [\"a\tb\", 1, null]]}"),  // a raw control character
         QStringLiteral(R"({"rows": [], %1})"),                                   // rows before fields
         QStringLiteral(R"({%1, "rows": [], "extra": true})"),                   // another member
         QStringLiteral(R"({%1, "rows": [], "rows": [["a", 1, null]]})"),        // a member twice
@@ -172,7 +175,13 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
         QStringLiteral(R"("packet")"),
         QStringLiteral(""),
     };
-    for (const QString& c : cases) {
+    // Many rows: texts that never repeat and numbers that come back after more than the reader keeps.
+    QStringList many;
+    for (int i = 0; i < 700; ++i)
+        many << QStringLiteral(R"(["%1", %2, null])").arg(i, 3, 10, QLatin1Char('0')).arg(i % 90);
+    QStringList all(std::begin(cases), std::end(cases));
+    all << QStringLiteral(R"({%1, "rows": [%2]})").arg(QLatin1String("%1"), many.join(QLatin1Char(',')));
+    for (const QString& c : all) {
         const QByteArray bytes = QString(c).replace(QLatin1String("%1"), QLatin1String(fields)).toUtf8();
         QString general, fromBytes;
         TDataPacket generalPacket, bytesPacket;
