@@ -1,10 +1,12 @@
 // The record set's hash index: its rows by the text of one column, compared exactly or ignoring
 // case, for locates and for filters of the form FIELD = 'text'.
 //
-// Open addressing with linear probing over small entries that keep each key's full hash. A probe
-// compares stored hashes and reads a row's text only when the hashes are equal, so a lookup of an
-// absent key (the usual case when a list is being filled) touches the table alone, and growing
-// the table never reads the rows. The rows of one key share an entry: one row inline, more in a
+// Open addressing with linear probing. Beside the entries, which keep each key's full hash, a
+// compact array holds a tag of four bytes per place (part of the hash; 0 for a free place): a
+// probe reads the tags, an entry only when its tag matches, and a row's text only when the whole
+// hashes are equal. So a lookup of an absent key (the usual case when a list is being filled)
+// touches the tags alone, an array a quarter the size of a table of hashes, and growing the
+// table never reads the rows. The rows of one key share an entry: one row inline, more in a
 // list. The index does not own its rows and keeps no copy of their texts; the text of a key is
 // read from a row of its entry, so a row must be removed with its old text before its cell
 // changes, and added after.
@@ -14,8 +16,10 @@
 #include <QHashFunctions>  // QHashSeed
 #include <QString>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <utility>
@@ -67,8 +71,9 @@ public:
         if ((count_ + 1) * 10 > table_.size() * 7)
             Grow(count_ + 1);
         std::size_t i = h & mask_;
-        while (table_[i].row)
+        while (tags_[i])
             i = (i + 1) & mask_;
+        tags_[i] = Tag(h);
         table_[i].hash = h;
         table_[i].row = row;
         ++count_;
@@ -106,18 +111,54 @@ private:
     };
     static constexpr std::size_t kNone = std::size_t(-1);
 
-    // FNV-1a over the code units (folded as the case-insensitive comparison folds, so equal keys
-    // hash alike), started from the process's hash seed and mixed at the end so that the low
-    // bits, which pick the slot, depend on every unit. Computed inline: the keys are short.
+    // The place's tag for a hash: its high half, never 0, which marks a free place.
+    static std::uint32_t Tag(std::size_t h) { return std::uint32_t(std::uint64_t(h) >> 32) | 1u; }
+
+    // Four code units (a lane of sixteen bits each) folded as the case-insensitive comparison
+    // folds them.
+    static std::uint64_t Folded(std::uint64_t word)
+    {
+        if (!(word & 0xFF80FF80FF80FF80ull)) {
+            // Every unit is ASCII: the capitals among them get 0x20, a lane at a time.
+            const std::uint64_t capital =
+                ((word + 0x003F003F003F003Full) ^ (word + 0x0025002500250025ull)) & 0x0080008000800080ull;
+            return word | (capital >> 2);
+        }
+        std::uint64_t out = 0;
+        for (int lane = 0; lane < 4; ++lane) {
+            char16_t c = char16_t(word >> (16 * lane));
+            c = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
+            out |= std::uint64_t(c) << (16 * lane);
+        }
+        return out;
+    }
+
+    // A multiply-and-xor hash over the code units four at a time (folded as the case-insensitive
+    // comparison folds, so equal keys hash alike), started from the process's hash seed and the
+    // length, and mixed at the end so that the low bits, which pick the place, depend on every
+    // unit. Computed inline: the keys are short.
     std::size_t Hash(QStringView text) const
     {
-        std::uint64_t h = 14695981039346656037ull ^ std::uint64_t(seed_);
-        const QChar* units = text.data();
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            char16_t c = units[i].unicode();
+        const char16_t* units = reinterpret_cast<const char16_t*>(text.data());
+        const std::size_t n = std::size_t(text.size());
+        std::uint64_t h = (14695981039346656037ull ^ std::uint64_t(seed_)) + n;
+        auto mix = [&](std::uint64_t word) {
             if (ci_)
-                c = c < 128 ? (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c) : QChar(c).toCaseFolded().unicode();
-            h = (h ^ c) * 1099511628211ull;
+                word = Folded(word);
+            h = (h ^ word) * 0x9E3779B97F4A7C15ull;
+            h ^= h >> 29;
+        };
+        std::size_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            std::uint64_t word;
+            std::memcpy(&word, units + i, 8);
+            mix(word);
+        }
+        if (i < n) {
+            std::uint64_t word = 0;
+            for (std::size_t j = 0; i + j < n; ++j)
+                word |= std::uint64_t(units[i + j]) << (16 * j);
+            mix(word);
         }
         h ^= h >> 33;
         h *= 0xff51afd7ed558ccdull;
@@ -135,11 +176,12 @@ private:
 
     std::size_t Probe(QStringView text, std::size_t h) const
     {
+        const std::uint32_t tag = Tag(h);
         for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
-            const Entry& e = table_[i];
-            if (!e.row)
+            const std::uint32_t t = tags_[i];
+            if (!t)
                 return kNone;
-            if (e.hash == h && Same(text, e.row))
+            if (t == tag && table_[i].hash == h && Same(text, table_[i].row))
                 return i;
         }
     }
@@ -154,13 +196,15 @@ private:
             return;
         std::vector<Entry> old(size);
         old.swap(table_);
+        tags_.assign(size, 0);
         mask_ = size - 1;
         for (Entry& e : old) {
             if (!e.row)
                 continue;
             std::size_t i = e.hash & mask_;
-            while (table_[i].row)
+            while (tags_[i])
                 i = (i + 1) & mask_;
+            tags_[i] = Tag(e.hash);
             table_[i] = std::move(e);
         }
     }
@@ -168,15 +212,17 @@ private:
     // Frees entry i and moves back the entries after it whose probe would otherwise stop there.
     void EraseAt(std::size_t i)
     {
-        for (std::size_t j = (i + 1) & mask_; table_[j].row; j = (j + 1) & mask_) {
+        for (std::size_t j = (i + 1) & mask_; tags_[j]; j = (j + 1) & mask_) {
             const std::size_t home = table_[j].hash & mask_;
             const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
             if (between)
                 continue;
             table_[i] = std::move(table_[j]);
+            tags_[i] = tags_[j];
             i = j;
         }
         table_[i] = Entry{};
+        tags_[i] = 0;
         --count_;
     }
 
@@ -184,6 +230,7 @@ private:
     TextOf textOf_;
     std::size_t seed_;
     std::vector<Entry> table_;
+    std::vector<std::uint32_t> tags_;  // per place, beside table_
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
 };

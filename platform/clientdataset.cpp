@@ -21,6 +21,32 @@ namespace {
 
 constexpr qint64 kRankGap = qint64(1) << 20;
 
+// The cell's value when it holds a T (checked inline: these run inside sorts and key lookups).
+template <typename T>
+const T* CellAs(const QVariant& v)
+{
+    return v.data_ptr().typeInterface() == QMetaType::fromType<T>().iface() ? static_cast<const T*>(v.constData()) : nullptr;
+}
+
+// Whether two cells hold the very same value: of one kind, equal, zeros of one sign, date-times
+// both UTC or both local. Texts and numbers, nearly every cell, are told apart inline.
+bool Identical(const QVariant& a, const QVariant& b)
+{
+    if (const QString* x = CellAs<QString>(a)) {
+        const QString* y = CellAs<QString>(b);
+        return y && *x == *y;
+    }
+    if (const double* x = CellAs<double>(a)) {
+        const double* y = CellAs<double>(b);
+        return y && *x == *y && std::signbit(*x) == std::signbit(*y);
+    }
+    if (a.typeId() != b.typeId() || a != b)
+        return false;
+    if (a.typeId() == QMetaType::QDateTime)
+        return a.toDateTime().timeSpec() == b.toDateTime().timeSpec();
+    return true;
+}
+
 // The values of the set's rows, column by column. A row holds, per column, the position of its
 // value in that column's list; rows whose values repeat (a branch, a status, a mark) share one
 // entry, and entry 0 of every column is null. Entries are appended as rows are loaded, inserted
@@ -38,12 +64,16 @@ struct Store {
             column.resize(1);  // entry 0 is never written: it stays null
         ++epoch;
     }
-    // The entry that holds `value` from now on in column `slot`.
+    // The entry that holds `value` from now on in column `slot`. A value identical to the
+    // column's last entry shares it, as the rows put one after another (the labels of one item,
+    // each with the item's fields) repeat most of their values.
     quint32 Put(int slot, QVariant value)
     {
         if (!value.isValid())
             return 0;
         std::vector<QVariant>& column = columns[size_t(slot)];
+        if (column.size() > 1 && Identical(column.back(), value))
+            return quint32(column.size() - 1);
         column.push_back(std::move(value));
         return quint32(column.size() - 1);
     }
@@ -67,12 +97,6 @@ struct SortKey {
     TFieldType type;
 };
 
-// The cell's value when it holds a T (checked inline: these run inside sorts and key lookups).
-template <typename T>
-const T* CellAs(const QVariant& v)
-{
-    return v.data_ptr().typeInterface() == QMetaType::fromType<T>().iface() ? static_cast<const T*>(v.constData()) : nullptr;
-}
 
 // Orders two cells of one column. A text column holds only QString or null, a number column only
 // double or null, a date-time column only QDateTime or null; null sorts first.
@@ -108,9 +132,14 @@ int CompareCells(const QVariant& a, const QVariant& b, TFieldType type)
 // rows sort by integers; kept while the column only keeps its entries.
 struct EntryRanks {
     quint64 epoch = 0;
-    size_t entries = 0;
+    size_t entries = 0;  // with `epoch`, the state of the column the ranks are of
     std::vector<quint32> rank;
     quint32 top = 0;
+    // The state of the column while filtered views were sorted without its ranks, and the rows
+    // they held in all.
+    quint64 heldEpoch = 0;
+    size_t heldEntries = 0;
+    size_t sortedWhileHeld = 0;
 };
 
 struct IndexDef {
@@ -534,17 +563,6 @@ struct TClientDataSet::Impl {
                 row->codes[slot] = store.Put(slot, values.at(slot));
     }
 
-    static bool Identical(const QVariant& a, const QVariant& b)
-    {
-        if (a.typeId() != b.typeId() || a != b)
-            return false;
-        if (const double* x = CellAs<double>(a))
-            return std::signbit(*x) == std::signbit(*CellAs<double>(b));
-        if (a.typeId() == QMetaType::QDateTime)
-            return a.toDateTime().timeSpec() == b.toDateTime().timeSpec();
-        return true;
-    }
-
     void RebuildView()
     {
         std::vector<Row*> rows;
@@ -582,9 +600,14 @@ struct TClientDataSet::Impl {
                     if (Passes(r.get()))
                         rows.push_back(r.get());
             }
-            if (!sortKeys.empty() && rows.size() > 64)
+            bool sorted = false;
+            if (!sortKeys.empty() && rows.size() > 64) {
                 SortByKeys(rows);
-            else if (!smallest.empty() || !sortKeys.empty())
+                sorted = true;
+            } else if (!sortKeys.empty()) {
+                sorted = SortFewByRanks(rows);
+            }
+            if (!sorted && (!smallest.empty() || !sortKeys.empty()))
                 std::sort(rows.begin(), rows.end(), [this](const Row* a, const Row* b) { return Less(a, b); });
         }
         view = std::move(rows);
@@ -641,6 +664,71 @@ struct TClientDataSet::Impl {
         return r;
     }
 
+    // The ranks of the first two sort keys' columns, for sorting `rows` rows; false when a column
+    // has none that still hold and ranking it would cost more than it saves. Many rows are worth
+    // ranking a column of up to four entries a row. A few rows (a filtered view) are worth it once
+    // the column has held still while views of it were sorted by comparing, rows enough for one
+    // sixty-fourth of its entries, as a list filtered over and over while its rows stay put; a
+    // column that changes between sorts is never ranked for them.
+    bool KeyRanks(const EntryRanks* (&ranks)[2], size_t rows, bool few) const
+    {
+        for (size_t k = 0; k < std::min<size_t>(2, sortKeys.size()); ++k) {
+            const SortKey& key = sortKeys[k];
+            const size_t entries = store.columns[size_t(key.slot)].size();
+            EntryRanks& r = entryRanks[key.slot];
+            const bool cached = r.epoch == store.epoch && r.entries == entries;
+            if (!cached && few) {
+                if (r.heldEpoch != store.epoch || r.heldEntries != entries) {
+                    r.heldEpoch = store.epoch;
+                    r.heldEntries = entries;
+                    r.sortedWhileHeld = 0;
+                }
+                r.sortedWhileHeld += rows;
+                if (r.sortedWhileHeld * 64 < entries)
+                    return false;
+            } else if (!cached && entries > 4 * rows) {
+                return false;
+            }
+            ranks[k] = &RanksOf(key);
+        }
+        return true;
+    }
+
+    // The ranks of the row's first two keys packed into one integer, in the order of the keys.
+    quint64 PackedKey(const Row* row, const EntryRanks* const (&ranks)[2]) const
+    {
+        quint64 key = 0;
+        for (size_t k = 0; k < std::min<size_t>(2, sortKeys.size()); ++k) {
+            quint32 r = ranks[k]->rank[row->codes[sortKeys[k].slot]];
+            if (sortKeys[k].descending)
+                r = ranks[k]->top - r;
+            key = (key << 32) | r;
+        }
+        return key;
+    }
+
+    // Sorts a few rows (a filtered view) by their packed keys when their columns' ranks are at
+    // hand, as for a list filtered over and over while its rows stay put; rows whose keys tie go
+    // by comparing their cells. False, untouched, when the ranks would have to be made first.
+    bool SortFewByRanks(std::vector<Row*>& rows) const
+    {
+        const EntryRanks* ranks[2] = {nullptr, nullptr};
+        if (!KeyRanks(ranks, rows.size(), true))
+            return false;
+        struct Keyed {
+            quint64 key;
+            Row* row;
+        };
+        std::vector<Keyed> keyed(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            keyed[i] = {PackedKey(rows[i], ranks), rows[i]};
+        std::sort(keyed.begin(), keyed.end(),
+                  [this](const Keyed& a, const Keyed& b) { return a.key != b.key ? a.key < b.key : Less(a.row, b.row); });
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i] = keyed[i].row;
+        return true;
+    }
+
     // Sorts many rows by the ranks of their first two keys, packed into one integer, with a stable
     // radix sort; rows whose packed keys tie go by the remaining keys, then insertion order.
     // Declines (false) when a key column holds far more entries than there are rows to sort (a
@@ -649,15 +737,8 @@ struct TClientDataSet::Impl {
     {
         const size_t packed = std::min<size_t>(2, sortKeys.size());
         const EntryRanks* ranks[2] = {nullptr, nullptr};
-        for (size_t k = 0; k < packed; ++k) {
-            const SortKey& key = sortKeys[k];
-            const auto found = entryRanks.find(key.slot);
-            const bool cached = found != entryRanks.end() && found->second.epoch == store.epoch &&
-                                found->second.entries == store.columns[size_t(key.slot)].size();
-            if (!cached && store.columns[size_t(key.slot)].size() > 4 * rows.size())
-                return false;
-            ranks[k] = &RanksOf(key);
-        }
+        if (!KeyRanks(ranks, rows.size(), false))
+            return false;
         if (!std::is_sorted(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; }))
             std::sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; });
         struct Keyed {
@@ -665,16 +746,8 @@ struct TClientDataSet::Impl {
             Row* row;
         };
         std::vector<Keyed> keyed(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i) {
-            quint64 key = 0;
-            for (size_t k = 0; k < packed; ++k) {
-                quint32 r = ranks[k]->rank[rows[i]->codes[sortKeys[k].slot]];
-                if (sortKeys[k].descending)
-                    r = ranks[k]->top - r;
-                key = (key << 32) | r;
-            }
-            keyed[i] = {key, rows[i]};
-        }
+        for (size_t i = 0; i < rows.size(); ++i)
+            keyed[i] = {PackedKey(rows[i], ranks), rows[i]};
         if (packed == 0 || !SortByFirstRank(keyed, ranks[0]->top, packed))
             RadixSort(keyed);
         for (size_t i = 0; i < rows.size(); ++i)
