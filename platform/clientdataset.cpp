@@ -91,6 +91,12 @@ struct Row {
     const QVariant& At(int slot) const { return store->columns[size_t(slot)][codes[slot]]; }
 };
 
+// A row with the ranks of its first sort keys packed into one integer, for sorting by integers.
+struct KeyedRow {
+    quint64 key;
+    Row* row;
+};
+
 struct SortKey {
     int slot;
     bool descending;
@@ -707,6 +713,15 @@ struct TClientDataSet::Impl {
         return key;
     }
 
+    // The rows with their packed keys, in their order.
+    std::vector<KeyedRow> Keyed(const std::vector<Row*>& rows, const EntryRanks* const (&ranks)[2]) const
+    {
+        std::vector<KeyedRow> keyed(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            keyed[i] = {PackedKey(rows[i], ranks), rows[i]};
+        return keyed;
+    }
+
     // Sorts a few rows (a filtered view) by their packed keys when their columns' ranks are at
     // hand, as for a list filtered over and over while its rows stay put; rows whose keys tie go
     // by comparing their cells. False, untouched, when the ranks would have to be made first.
@@ -715,15 +730,9 @@ struct TClientDataSet::Impl {
         const EntryRanks* ranks[2] = {nullptr, nullptr};
         if (!KeyRanks(ranks, rows.size(), true))
             return false;
-        struct Keyed {
-            quint64 key;
-            Row* row;
-        };
-        std::vector<Keyed> keyed(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            keyed[i] = {PackedKey(rows[i], ranks), rows[i]};
+        std::vector<KeyedRow> keyed = Keyed(rows, ranks);
         std::sort(keyed.begin(), keyed.end(),
-                  [this](const Keyed& a, const Keyed& b) { return a.key != b.key ? a.key < b.key : Less(a.row, b.row); });
+                  [this](const KeyedRow& a, const KeyedRow& b) { return a.key != b.key ? a.key < b.key : Less(a.row, b.row); });
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = keyed[i].row;
         return true;
@@ -741,13 +750,7 @@ struct TClientDataSet::Impl {
             return false;
         if (!std::is_sorted(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; }))
             std::sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) { return a->rank < b->rank; });
-        struct Keyed {
-            quint64 key;
-            Row* row;
-        };
-        std::vector<Keyed> keyed(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            keyed[i] = {PackedKey(rows[i], ranks), rows[i]};
+        std::vector<KeyedRow> keyed = Keyed(rows, ranks);
         if (packed == 0 || !SortByFirstRank(keyed, ranks[0]->top, packed))
             RadixSort(keyed);
         for (size_t i = 0; i < rows.size(); ++i)
