@@ -1736,7 +1736,7 @@ void TClientDataSet::Edit()
     Fire(AfterEdit, this);
 }
 
-void TClientDataSet::SetFieldValue(TField* field, QVariant value)
+void TClientDataSet::SetFieldValue(TField* field, QVariant&& value)
 {
     CheckActive();
     if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)

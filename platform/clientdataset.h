@@ -230,7 +230,7 @@ private:
     struct Impl;
 
     const QVariant& FieldValue(int slot) const;
-    void SetFieldValue(TField* field, QVariant value);
+    void SetFieldValue(TField* field, QVariant&& value);
     QVariant AggregateValue(const TAggregateField* field) const;
     std::shared_ptr<TFilterExpression> CompileAggregate(const QString& expression) const;
     void AttachSource(TDataSource* source);

@@ -96,6 +96,8 @@ QString TField::AsString() const
     switch (ValueType()) {
     case TFieldType::String:
     case TFieldType::FixedString:
+        if (v.typeId() == QMetaType::QString)
+            return *static_cast<const QString*>(v.constData());  // a stored text: no conversion
         return v.toString();
     case TFieldType::Float:
         return FloatToStr(v.toDouble());
@@ -116,6 +118,8 @@ double TField::AsFloat() const
     case TFieldType::FixedString:
         return StrToFloat(v.toString());
     case TFieldType::Float:
+        if (v.typeId() == QMetaType::Double)
+            return *static_cast<const double*>(v.constData());  // a stored number: no conversion
         return v.toDouble();
     case TFieldType::DateTime:
         return DateTimeFromQt(v.toDateTime());
@@ -178,13 +182,21 @@ void TField::SetAsDateTime(const QDateTime& value)
 
 void TField::SetValue(const QVariant& value)
 {
+    SetValue(QVariant(value));
+}
+
+void TField::SetValue(QVariant&& value)
+{
     if (!value.isValid() || value.isNull()) {
         Store(QVariant());
         return;
     }
     switch (value.typeId()) {
     case QMetaType::QString:
-        Store(value);  // an empty text is null, as through SetAsString
+        Store(std::move(value));  // an empty text is null, as through SetAsString
+        return;
+    case QMetaType::Double:
+        Store(std::move(value));
         return;
     case QMetaType::QDateTime:
         SetAsDateTime(value.toDateTime());
@@ -197,11 +209,12 @@ void TField::SetValue(const QVariant& value)
     }
 }
 
-// Converts an incoming value (QString, double or QDateTime) to the field's kind.
-QVariant TField::Convert(QVariant value) const
+// Converts an incoming value (QString, double or QDateTime) to the field's kind, in place: the
+// usual value, already of the field's kind, is not moved at all.
+void TField::Convert(QVariant& value) const
 {
     if (!value.isValid())
-        return {};
+        return;
     const int t = value.typeId();
     switch (type_) {
     case TFieldType::String:
@@ -210,7 +223,7 @@ QVariant TField::Convert(QVariant value) const
             // The usual case: a text that fits goes in as it is, sharing its characters.
             const QString& given = *static_cast<const QString*>(value.constData());
             if (!given.isEmpty() && given.size() <= size_)
-                return value;
+                return;
         }
         QString text;
         if (t == QMetaType::QString) text = value.toString();
@@ -218,28 +231,31 @@ QVariant TField::Convert(QVariant value) const
         else text = FloatToStr(value.toDouble());
         if (text.size() > size_)
             throw EDatabaseError(QStringLiteral("O texto \"%1\" não cabe no campo %2 (largura %3).").arg(text, name_).arg(size_));
-        return text.isEmpty() ? QVariant() : QVariant(text);
+        value = text.isEmpty() ? QVariant() : QVariant(text);
+        return;
     }
     case TFieldType::Float:
-        if (t == QMetaType::Double) return value;
-        if (t == QMetaType::QString) return StrToFloat(value.toString());
-        if (t == QMetaType::QDateTime) return DateTimeFromQt(value.toDateTime());
-        return value.toDouble();
+        if (t == QMetaType::Double) return;
+        if (t == QMetaType::QString) value = StrToFloat(value.toString());
+        else if (t == QMetaType::QDateTime) value = DateTimeFromQt(value.toDateTime());
+        else value = value.toDouble();
+        return;
     case TFieldType::DateTime:
         const QDateTime wallClock = t == QMetaType::QString     ? TextToDateTime(value.toString())
                                     : t == QMetaType::QDateTime ? WallClock(value.toDateTime())
                                                                 : QtFromDateTime(value.toDouble());
-        return wallClock.isValid() ? QVariant(wallClock) : QVariant();
+        value = wallClock.isValid() ? QVariant(wallClock) : QVariant();
+        return;
     }
-    return {};
 }
 
-void TField::Store(QVariant value)
+void TField::Store(QVariant&& value)
 {
     // An aggregate is computed from the rows and has no cell of its own to write.
     if (slot_ < 0)
         throw EDatabaseError(QStringLiteral("O campo %1 é um agregado e não pode ser alterado.").arg(name_));
-    dataSet_->SetFieldValue(this, Convert(std::move(value)));
+    Convert(value);
+    dataSet_->SetFieldValue(this, std::move(value));
 }
 
 QString TField::FormatValue(const QVariant& v, bool displayText) const

@@ -71,6 +71,7 @@ public:
     void SetAsDateTime(const QDateTime& value);
     virtual QVariant Value() const;  // QString, double, QDateTime, or invalid for null
     void SetValue(const QVariant& value);
+    void SetValue(QVariant&& value);  // the same, taking the value instead of copying it
 
     QString DisplayText() const;
     QString Text() const;
@@ -84,8 +85,8 @@ protected:
 private:
     // The current cell without copying it (an aggregate computes it into scratch).
     const QVariant& Cell(QVariant& scratch) const;
-    void Store(QVariant value);
-    QVariant Convert(QVariant value) const;
+    void Store(QVariant&& value);
+    void Convert(QVariant& value) const;
 
     TClientDataSet* dataSet_;
     QString name_;

@@ -684,6 +684,21 @@ std::shared_ptr<TFilterExpression> TFilterExpression::Parse(const QString& text,
 
 bool TFilterExpression::Matches(const TRowCells& row) const
 {
+    if (keyTermsOnly_) {
+        // An AND of FIELD = 'text' terms over texts, as a list filtered by its item is: each text
+        // compared in place. A cell of another kind goes by the general rule.
+        for (const KeyTerm& term : keyTerms_) {
+            const QVariant& cell = row[term.slot];
+            if (!cell.isValid())
+                return false;
+            if (cell.typeId() != QMetaType::QString)
+                return Eval(root_.get(), &row, caseInsensitive_).toBool();
+            if (QString::compare(*static_cast<const QString*>(cell.constData()), term.text,
+                                 caseInsensitive_ ? Qt::CaseInsensitive : Qt::CaseSensitive) != 0)
+                return false;
+        }
+        return true;
+    }
     return Eval(root_.get(), &row, caseInsensitive_).toBool();
 }
 
