@@ -67,7 +67,7 @@ struct Store {
     // The entry that holds `value` from now on in column `slot`. A value identical to the
     // column's last entry shares it, as the rows put one after another (the labels of one item,
     // each with the item's fields) repeat most of their values.
-    quint32 Put(int slot, QVariant value)
+    quint32 Put(int slot, QVariant&& value)
     {
         if (!value.isValid())
             return 0;
@@ -566,7 +566,7 @@ struct TClientDataSet::Impl {
     {
         for (int slot = 0; slot < int(values.size()); ++slot)
             if (!Identical(row->At(slot), values.at(slot)))
-                row->codes[slot] = store.Put(slot, values.at(slot));
+                row->codes[slot] = store.Put(slot, QVariant(values.at(slot)));
     }
 
     void RebuildView()
@@ -1741,7 +1741,7 @@ void TClientDataSet::SetFieldValue(TField* field, QVariant&& value)
     CheckActive();
     if (d_->state != TDataSetState::Edit && d_->state != TDataSetState::Insert)
         Fail(QStringLiteral("O conjunto de dados %1 não está em modo de edição ou inserção.").arg(objectName()));
-    d_->buffer[field->Index()] = std::move(value);
+    d_->buffer[field->Index()].swap(value);
     d_->modified = true;
     Notify(int(TDataSource::Event::FieldChange), field);
 }
