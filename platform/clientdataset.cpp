@@ -634,22 +634,25 @@ struct TClientDataSet::Impl {
         r.top = 0;
         r.epoch = store.epoch;
         r.entries = column.size();
-        // Entries are kept in the order rows brought them, which is often their order: they are
-        // ranked in that order in one pass while it holds (a null entry ranks with null).
+        // Gives entry e the rank after the entries ranked so far (a null entry ranks with null);
+        // false, unranked, when it sorts before the last of them.
         const QVariant* previous = nullptr;
-        bool inOrder = true;
-        for (quint32 e = 1; e < column.size() && inOrder; ++e) {
+        auto rankNext = [&](quint32 e) {
             if (!column[e].isValid())
-                continue;
+                return true;
             const int order = previous ? CompareCells(*previous, column[e], key.type) : -1;
             if (order > 0)
-                inOrder = false;
-            else {
-                r.top += order < 0;
-                r.rank[e] = r.top;
-                previous = &column[e];
-            }
-        }
+                return false;
+            r.top += order < 0;
+            r.rank[e] = r.top;
+            previous = &column[e];
+            return true;
+        };
+        // Entries are kept in the order rows brought them, which is often their order: they are
+        // ranked in that order in one pass while it holds, else in their sorted order.
+        bool inOrder = true;
+        for (quint32 e = 1; e < column.size() && inOrder; ++e)
+            inOrder = rankNext(e);
         if (inOrder)
             return r;
         std::vector<quint32> order(column.size() - 1);
@@ -659,14 +662,8 @@ struct TClientDataSet::Impl {
         std::fill(r.rank.begin(), r.rank.end(), 0);
         r.top = 0;
         previous = nullptr;
-        for (quint32 e : order) {
-            if (!column[e].isValid())
-                continue;  // a null entry ranks with null
-            if (!previous || CompareCells(*previous, column[e], key.type) != 0)
-                ++r.top;
-            r.rank[e] = r.top;
-            previous = &column[e];
-        }
+        for (quint32 e : order)
+            rankNext(e);
         return r;
     }
 

@@ -251,14 +251,15 @@ private:
 // its item, a weight) shares its entry. A value is known again by its raw JSON token, the bytes
 // of the cell as they stand in the packet, before any unescaping or number reading: a repeated
 // value costs a comparison of a few bytes. Equal tokens are equal values, and only a token that
-// was read and accepted is remembered, so a repeat is as valid as its first reading. The recent
-// tokens sit in a small table by a hash of their bytes; a token not there replaces the one in its
-// place. A column whose values hardly ever repeat (a barcode) stops looking after a while and
-// reads each value as it comes.
+// was read and accepted is remembered, so a repeat is as valid as its first reading. The previous
+// row's token is tried first; the recent tokens sit in a small open-addressed table by a hash of
+// their bytes, which starts again when half full. A column whose values hardly ever repeat (a
+// barcode) stops looking after a while and reads each value as it comes.
 //
 // Tokens are views into the padded bytes, which outlive the reading and end in at least
 // SIMDJSON_PADDING zeros, so eight bytes may be read from the start of any token.
-struct ColumnReader {
+class ColumnReader {
+public:
     struct Recent {
         const char* data = nullptr;  // nullptr: the place is empty
         quint32 size = 0;
