@@ -1,15 +1,15 @@
 // The record set's hash index: its rows by the text of one column, compared exactly or ignoring
 // case, for locates and for filters of the form FIELD = 'text'.
 //
-// Open addressing with linear probing. Beside the entries, which keep each key's full hash, a
-// compact array holds a tag of four bytes per place (part of the hash; 0 for a free place): a
-// probe reads the tags, an entry only when its tag matches, and a row's text only when the whole
-// hashes are equal. So a lookup of an absent key (the usual case when a list is being filled)
-// touches the tags alone, an array a quarter the size of a table of hashes, and growing the
-// table never reads the rows. The rows of one key share an entry: one row inline, more in a
-// list. The index does not own its rows and keeps no copy of their texts; the text of a key is
-// read from a row of its entry, so a row must be removed with its old text before its cell
-// changes, and added after.
+// Open addressing with linear probing over two arrays side by side: a tag of four bytes per
+// place (the hash's low 31 bits with the top bit set; 0 for a free place) and the place's rows
+// (one row, or a list of the key's rows when more than one). A probe reads the tags, a row only
+// when its tag matches; the tag's low bits are the place's home, so growing the table and
+// erasing a key never read the rows either. A lookup of an absent key (the usual case when a
+// list is being filled) touches the tags alone, and adding it writes twelve bytes. The index
+// does not own its rows and keeps no copy of their texts; the text of a key is read from a row
+// of its place, so a row must be removed with its old text before its cell changes, and added
+// after.
 
 #pragma once
 
@@ -20,8 +20,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <span>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -36,8 +36,34 @@ public:
         Grow(expectedKeys);
     }
 
-    TCellIndex(TCellIndex&&) noexcept = default;
-    TCellIndex& operator=(TCellIndex&&) noexcept = default;
+    TCellIndex(TCellIndex&& other) noexcept
+        : ci_(other.ci_), textOf_(std::move(other.textOf_)), seed_(other.seed_), tags_(std::move(other.tags_)),
+          rows_(std::move(other.rows_)), mask_(other.mask_), count_(other.count_)
+    {
+        other.tags_.clear();
+        other.rows_.clear();
+        other.count_ = 0;
+    }
+    TCellIndex& operator=(TCellIndex&& other) noexcept
+    {
+        if (this != &other) {
+            FreeLists();
+            ci_ = other.ci_;
+            textOf_ = std::move(other.textOf_);
+            seed_ = other.seed_;
+            tags_ = std::move(other.tags_);
+            rows_ = std::move(other.rows_);
+            mask_ = other.mask_;
+            count_ = other.count_;
+            other.tags_.clear();
+            other.rows_.clear();
+            other.count_ = 0;
+        }
+        return *this;
+    }
+    TCellIndex(const TCellIndex&) = delete;
+    TCellIndex& operator=(const TCellIndex&) = delete;
+    ~TCellIndex() { FreeLists(); }
 
     // The number of distinct keys.
     std::size_t Keys() const { return count_; }
@@ -49,8 +75,9 @@ public:
         const std::size_t at = Probe(text, Hash(text));
         if (at == kNone)
             return {};
-        const Entry& e = table_[at];
-        return e.more ? std::span<Row* const>(e.more->data(), e.more->size()) : std::span<Row* const>(&e.row, 1);
+        if (const List* list = ListAt(at))
+            return std::span<Row* const>(list->data(), list->size());
+        return std::span<Row* const>(&rows_[at], 1);
     }
 
     // Adds `row` under `text`, its cell's current text.
@@ -59,23 +86,23 @@ public:
         const std::size_t h = Hash(text);
         const std::size_t at = Probe(text, h);
         if (at != kNone) {
-            Entry& e = table_[at];
-            if (!e.more) {
-                e.more = std::make_unique<std::vector<Row*>>();
-                e.more->reserve(4);
-                e.more->push_back(e.row);
+            List* list = ListAt(at);
+            if (!list) {
+                list = new List;
+                list->reserve(4);
+                list->push_back(rows_[at]);
+                rows_[at] = reinterpret_cast<Row*>(reinterpret_cast<std::uintptr_t>(list) | kListBit);
             }
-            e.more->push_back(row);
+            list->push_back(row);
             return;
         }
-        if ((count_ + 1) * 10 > table_.size() * 7)
+        if ((count_ + 1) * 10 > tags_.size() * 7)
             Grow(count_ + 1);
         std::size_t i = h & mask_;
         while (tags_[i])
             i = (i + 1) & mask_;
         tags_[i] = Tag(h);
-        table_[i].hash = h;
-        table_[i].row = row;
+        rows_[i] = row;
         ++count_;
     }
 
@@ -85,34 +112,55 @@ public:
         const std::size_t at = Probe(text, Hash(text));
         if (at == kNone)
             return;
-        Entry& e = table_[at];
-        if (e.more) {
-            std::vector<Row*>& rows = *e.more;
-            for (std::size_t i = 0; i < rows.size(); ++i)
-                if (rows[i] == row) {
-                    rows[i] = rows.back();
-                    rows.pop_back();
+        if (List* list = ListAt(at)) {
+            for (std::size_t i = 0; i < list->size(); ++i)
+                if ((*list)[i] == row) {
+                    (*list)[i] = list->back();
+                    list->pop_back();
                     break;
                 }
-            e.row = rows.front();
-            if (rows.size() == 1)
-                e.more.reset();
+            if (list->size() == 1) {
+                rows_[at] = list->front();
+                delete list;
+            }
             return;
         }
-        if (e.row == row)
+        if (rows_[at] == row)
             EraseAt(at);
     }
 
 private:
-    struct Entry {
-        std::size_t hash = 0;
-        Row* row = nullptr;                  // null: a free entry; else a row of the key
-        std::unique_ptr<std::vector<Row*>> more;  // every row of the key, when more than one
-    };
+    using List = std::vector<Row*>;
     static constexpr std::size_t kNone = std::size_t(-1);
+    // A place of several rows holds its list's address with the low bit set (rows and lists are
+    // aligned, so a row's address never has it).
+    static constexpr std::uintptr_t kListBit = 1;
+    // The tag keeps the hash's low 31 bits, which give the place in tables of up to 2^31 places.
+    static constexpr std::size_t kMaxPlaces = std::size_t(1) << 31;
 
-    // The place's tag for a hash: its high half, never 0, which marks a free place.
-    static std::uint32_t Tag(std::size_t h) { return std::uint32_t(std::uint64_t(h) >> 32) | 1u; }
+    // The place's tag for a hash: its low 31 bits with the top bit set, so never 0, which marks a
+    // free place. The bits above the table's mask tell apart the keys probed past.
+    static std::uint32_t Tag(std::size_t h) { return std::uint32_t(h) | 0x80000000u; }
+
+    List* ListAt(std::size_t at) const
+    {
+        const std::uintptr_t bits = reinterpret_cast<std::uintptr_t>(rows_[at]);
+        return bits & kListBit ? reinterpret_cast<List*>(bits & ~kListBit) : nullptr;
+    }
+
+    // A row of the key at place `at`.
+    const Row* AnyRowAt(std::size_t at) const
+    {
+        const List* list = ListAt(at);
+        return list ? list->front() : rows_[at];
+    }
+
+    void FreeLists()
+    {
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            if (tags_[i])
+                delete ListAt(i);
+    }
 
     // Four code units (a lane of sixteen bits each) folded as the case-insensitive comparison
     // folds them.
@@ -181,47 +229,50 @@ private:
             const std::uint32_t t = tags_[i];
             if (!t)
                 return kNone;
-            if (t == tag && table_[i].hash == h && Same(text, table_[i].row))
+            if (t == tag && Same(text, AnyRowAt(i)))
                 return i;
         }
     }
 
-    // Makes room for `keys` keys at most seven tenths full, moving the entries by their hashes.
+    // Makes room for `keys` keys at most seven tenths full, moving the places by their tags.
     void Grow(std::size_t keys)
     {
         std::size_t size = 16;
         while (size * 7 < keys * 10)
             size *= 2;
-        if (size <= table_.size())
+        if (size <= tags_.size())
             return;
-        std::vector<Entry> old(size);
-        old.swap(table_);
-        tags_.assign(size, 0);
+        if (size > kMaxPlaces)
+            throw std::length_error("TCellIndex: too many keys");
+        std::vector<std::uint32_t> oldTags(size, 0);
+        std::vector<Row*> oldRows(size, nullptr);
+        oldTags.swap(tags_);
+        oldRows.swap(rows_);
         mask_ = size - 1;
-        for (Entry& e : old) {
-            if (!e.row)
+        for (std::size_t j = 0; j < oldTags.size(); ++j) {
+            if (!oldTags[j])
                 continue;
-            std::size_t i = e.hash & mask_;
+            std::size_t i = oldTags[j] & mask_;
             while (tags_[i])
                 i = (i + 1) & mask_;
-            tags_[i] = Tag(e.hash);
-            table_[i] = std::move(e);
+            tags_[i] = oldTags[j];
+            rows_[i] = oldRows[j];
         }
     }
 
-    // Frees entry i and moves back the entries after it whose probe would otherwise stop there.
+    // Frees place i and moves back the places after it whose probe would otherwise stop there.
     void EraseAt(std::size_t i)
     {
         for (std::size_t j = (i + 1) & mask_; tags_[j]; j = (j + 1) & mask_) {
-            const std::size_t home = table_[j].hash & mask_;
+            const std::size_t home = tags_[j] & mask_;
             const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
             if (between)
                 continue;
-            table_[i] = std::move(table_[j]);
+            rows_[i] = rows_[j];
             tags_[i] = tags_[j];
             i = j;
         }
-        table_[i] = Entry{};
+        rows_[i] = nullptr;
         tags_[i] = 0;
         --count_;
     }
@@ -229,8 +280,8 @@ private:
     bool ci_;
     TextOf textOf_;
     std::size_t seed_;
-    std::vector<Entry> table_;
-    std::vector<std::uint32_t> tags_;  // per place, beside table_
+    std::vector<std::uint32_t> tags_;  // per place
+    std::vector<Row*> rows_;           // per place, beside tags_
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
 };

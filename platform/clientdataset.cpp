@@ -973,6 +973,13 @@ struct TClientDataSet::Impl {
 
     int InsertIntoView(Row* row)
     {
+        // Rows appended in the view's order (a list filled in its sorted order) go at the end
+        // after one comparison.
+        if (view.empty() || Less(view.back(), row)) {
+            view.push_back(row);
+            row->viewGen = gen;
+            return int(view.size()) - 1;
+        }
         auto it = std::lower_bound(view.begin(), view.end(), row, [this](const Row* a, const Row* b) { return Less(a, b); });
         const int pos = int(it - view.begin());
         view.insert(it, row);

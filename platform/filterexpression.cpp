@@ -689,9 +689,10 @@ bool TFilterExpression::Matches(const TRowCells& row) const
         // compared in place. A cell of another kind goes by the general rule.
         for (const KeyTerm& term : keyTerms_) {
             const QVariant& cell = row[term.slot];
-            if (!cell.isValid())
+            const int type = cell.typeId();  // 0 for a null cell
+            if (type == QMetaType::UnknownType)
                 return false;
-            if (cell.typeId() != QMetaType::QString)
+            if (type != QMetaType::QString)
                 return Eval(root_.get(), &row, caseInsensitive_).toBool();
             if (QString::compare(*static_cast<const QString*>(cell.constData()), term.text,
                                  caseInsensitive_ ? Qt::CaseInsensitive : Qt::CaseSensitive) != 0)
