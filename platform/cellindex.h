@@ -36,29 +36,12 @@ public:
         Grow(expectedKeys);
     }
 
-    TCellIndex(TCellIndex&& other) noexcept
-        : ci_(other.ci_), textOf_(std::move(other.textOf_)), seed_(other.seed_), tags_(std::move(other.tags_)),
-          rows_(std::move(other.rows_)), mask_(other.mask_), count_(other.count_)
-    {
-        other.tags_.clear();
-        other.rows_.clear();
-        other.count_ = 0;
-    }
+    // A moved-from index is empty; one assigned to hands its own places to the other, which
+    // frees them.
+    TCellIndex(TCellIndex&& other) noexcept : ci_(other.ci_), textOf_(other.textOf_), seed_(other.seed_) { Swap(other); }
     TCellIndex& operator=(TCellIndex&& other) noexcept
     {
-        if (this != &other) {
-            FreeLists();
-            ci_ = other.ci_;
-            textOf_ = std::move(other.textOf_);
-            seed_ = other.seed_;
-            tags_ = std::move(other.tags_);
-            rows_ = std::move(other.rows_);
-            mask_ = other.mask_;
-            count_ = other.count_;
-            other.tags_.clear();
-            other.rows_.clear();
-            other.count_ = 0;
-        }
+        Swap(other);
         return *this;
     }
     TCellIndex(const TCellIndex&) = delete;
@@ -153,6 +136,17 @@ private:
     {
         const List* list = ListAt(at);
         return list ? list->front() : rows_[at];
+    }
+
+    void Swap(TCellIndex& other) noexcept
+    {
+        std::swap(ci_, other.ci_);
+        std::swap(textOf_, other.textOf_);
+        std::swap(seed_, other.seed_);
+        tags_.swap(other.tags_);
+        rows_.swap(other.rows_);
+        std::swap(mask_, other.mask_);
+        std::swap(count_, other.count_);
     }
 
     void FreeLists()

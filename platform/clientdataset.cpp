@@ -975,12 +975,9 @@ struct TClientDataSet::Impl {
     {
         // Rows appended in the view's order (a list filled in its sorted order) go at the end
         // after one comparison.
-        if (view.empty() || Less(view.back(), row)) {
-            view.push_back(row);
-            row->viewGen = gen;
-            return int(view.size()) - 1;
-        }
-        auto it = std::lower_bound(view.begin(), view.end(), row, [this](const Row* a, const Row* b) { return Less(a, b); });
+        auto it = view.empty() || Less(view.back(), row)
+                      ? view.end()
+                      : std::lower_bound(view.begin(), view.end(), row, [this](const Row* a, const Row* b) { return Less(a, b); });
         const int pos = int(it - view.begin());
         view.insert(it, row);
         row->viewGen = gen;
