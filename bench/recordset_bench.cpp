@@ -647,6 +647,13 @@ int main(int argc, char** argv)
         WarmScreen<Screen>(2000);
         WarmScreen<Screen>(4000);
     }
+    if (all) {
+        // The comparators' growth is measured the same way.
+        WarmScreen<SqliteCScreen>(2000);
+        WarmScreen<SqliteCScreen>(4000);
+        WarmScreen<HandScreen>(2000);
+        WarmScreen<HandScreen>(4000);
+    }
     if (all)
         benchmark::RunSpecifiedBenchmarks(&reporter, "^BM_LabelWalk");
     else
