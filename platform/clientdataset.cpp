@@ -8,6 +8,7 @@
 #include "errors.h"
 #include "filterexpression.h"
 #include "sysutils.h"
+#include "textblocks.h"
 
 #include <QHash>
 
@@ -67,13 +68,18 @@ struct Store {
     // The entry that holds `value` from now on in column `slot`. A value identical to the
     // column's last entry shares it, as the rows put one after another (the labels of one item,
     // each with the item's fields) repeat most of their values.
-    quint32 Put(int slot, QVariant&& value)
+    // With `texts`, a text that becomes a new entry is copied into those blocks (a load's texts
+    // of the column, side by side in row order, instead of one allocation each).
+    quint32 Put(int slot, QVariant&& value, TTextBlocks* texts = nullptr)
     {
         if (!value.isValid())
             return 0;
         std::vector<QVariant>& column = columns[size_t(slot)];
         if (column.size() > 1 && Identical(column.back(), value))
             return quint32(column.size() - 1);
+        if (texts)
+            if (const QString* text = CellAs<QString>(value); text && !text->isEmpty())
+                value = QVariant(texts->Text(QStringView(*text)));
         column.push_back(std::move(value));
         return quint32(column.size() - 1);
     }
@@ -1110,12 +1116,16 @@ struct TClientDataSet::Impl {
     void ReplaceRows(QList<QVariantList>&& rows, const PacketLayout& layout)
     {
         MakeRows(rows.size(), layout);
+        // The loaded texts are copied into blocks, column by column: a walk over the rows then
+        // reads each column's characters in sequence and copies of a text share a block's count
+        // (a read, a locate, a copy into another set) instead of each text's own.
+        std::vector<TTextBlocks> texts(static_cast<size_t>(Columns()));
         for (qsizetype r = 0; r < rows.size(); ++r) {
             QVariantList& values = rows[r];
             quint32* codes = all[size_t(r)]->codes;
             for (qsizetype c = 0; c < values.size(); ++c) {
                 const int slot = layout.target[size_t(c)];
-                codes[slot] = store.Put(slot, std::move(values[c]));
+                codes[slot] = store.Put(slot, std::move(values[c]), &texts[size_t(slot)]);
             }
         }
     }

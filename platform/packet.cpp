@@ -5,12 +5,12 @@
 
 #include "errors.h"
 #include "sysutils.h"
+#include "textblocks.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
-#include <QStringDecoder>
 
 #include <simdjson.h>
 
@@ -199,53 +199,6 @@ namespace fast {
 
 namespace od = simdjson::ondemand;
 
-// The texts of a column, written one after another into shared blocks of characters: each text is
-// a QString over its part of a block, sharing the block as copies of one QString share theirs, so
-// a column of texts that do not repeat (a barcode) costs an allocation per block instead of one
-// per text. Each text is followed by a zero, as a QString's characters are. A block lives as long
-// as any text in it.
-class TextBlocks {
-public:
-    QString Text(std::string_view utf8)
-    {
-        const auto size = qsizetype(utf8.size());
-        if (size + 1 > capacity_ - used_) {
-            if (size + 1 > kBlock / 8)
-                return QString::fromUtf8(utf8.data(), size);  // a long text stands alone
-            block_ = QString(kBlock, Qt::Uninitialized);
-            base_ = block_.data_ptr().data();
-            used_ = 0;
-            capacity_ = kBlock;
-        }
-        char16_t* at = base_ + used_;
-        unsigned char high = 0;
-        for (qsizetype i = 0; i < size; ++i) {
-            const auto c = static_cast<unsigned char>(utf8[size_t(i)]);
-            high |= c;
-            at[i] = c;
-        }
-        qsizetype length = size;
-        if (high & 0x80) {
-            // UTF-8 never has fewer bytes than the text has UTF-16 code units.
-            const QChar* end = decoder_.appendToBuffer(reinterpret_cast<QChar*>(at), QByteArrayView(utf8.data(), size));
-            length = qsizetype(end - reinterpret_cast<const QChar*>(at));
-        }
-        at[length] = u'\0';
-        used_ += length + 1;
-        QStringPrivate part = block_.data_ptr();
-        part.ptr = at;
-        part.size = length;
-        return QString(std::move(part));
-    }
-
-private:
-    static constexpr qsizetype kBlock = 8192;
-    QString block_;
-    char16_t* base_ = nullptr;
-    qsizetype used_ = 0, capacity_ = 0;
-    QStringDecoder decoder_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
-};
-
 // The values of one column as they are read, with the entry of each recent one, so that a later
 // row that repeats a value (the branch, the entry, the item, the status, a label's number within
 // its item, a weight) shares its entry. A value is known again by its raw JSON token, the bytes
@@ -270,7 +223,7 @@ public:
     static constexpr size_t kKept = size_t(1) << kBits;  // places in the table
     static constexpr size_t kTrial = 512;  // values read before a column may stop looking
     std::vector<QVariant>* values = nullptr;
-    TextBlocks texts;
+    TTextBlocks texts;
     size_t seen = 0, repeats = 0;
     size_t expected = 0;  // the rows the packet is expected to hold, once known
 
