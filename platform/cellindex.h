@@ -1,12 +1,14 @@
 // The record set's hash index: its rows by the text of one column, compared exactly or ignoring
 // case, for locates and for filters of the form FIELD = 'text'.
 //
-// Open addressing with linear probing over two arrays side by side: a tag of four bytes per
-// place (the hash's low 31 bits with the top bit set; 0 for a free place) and the place's rows
-// (one row, or a list of the key's rows when more than one). A probe reads the tags, a row only
-// when its tag matches; the tag's low bits are the place's home, so growing the table and
-// erasing a key never read the rows either. A lookup of an absent key (the usual case when a
-// list is being filled) touches the tags alone, and adding it writes twelve bytes. The index
+// Open addressing with linear probing over one array of places of sixteen bytes: a tag of four
+// bytes (the hash's low 31 bits with the top bit set; 0 for a free place) and, beside it, the
+// place's rows (one row, or a list of the key's rows when more than one). A probe reads the
+// tags, a row only when its tag matches; the tag's low bits are the place's home, so growing the
+// table and erasing a key never read the rows either. A lookup of an absent key (the usual case
+// when a list is being filled) touches the places it probes alone, and adding the key then writes
+// to the place the lookup ended on, whose cache line the lookup has just read: a locate followed
+// by an append costs one line of the table, not a line of tags and another of rows. The index
 // does not own its rows and keeps no copy of their texts; the text of a key is read from a row
 // of its place, so a row must be removed with its old text before its cell changes, and added
 // after.
@@ -60,7 +62,7 @@ public:
             return {};
         if (const List* list = ListAt(at))
             return std::span<Row* const>(list->data(), list->size());
-        return std::span<Row* const>(&rows_[at], 1);
+        return std::span<Row* const>(&places_[at].row, 1);
     }
 
     // Adds `row` under `text`, its cell's current text.
@@ -73,19 +75,18 @@ public:
             if (!list) {
                 list = new List;
                 list->reserve(4);
-                list->push_back(rows_[at]);
-                rows_[at] = reinterpret_cast<Row*>(reinterpret_cast<std::uintptr_t>(list) | kListBit);
+                list->push_back(places_[at].row);
+                places_[at].row = reinterpret_cast<Row*>(reinterpret_cast<std::uintptr_t>(list) | kListBit);
             }
             list->push_back(row);
             return;
         }
-        if ((count_ + 1) * 10 > tags_.size() * 7)
+        if ((count_ + 1) * 10 > places_.size() * 7)
             Grow(count_ + 1);
         std::size_t i = h & mask_;
-        while (tags_[i])
+        while (places_[i].tag)
             i = (i + 1) & mask_;
-        tags_[i] = Tag(h);
-        rows_[i] = row;
+        places_[i] = {Tag(h), row};
         ++count_;
     }
 
@@ -103,17 +104,22 @@ public:
                     break;
                 }
             if (list->size() == 1) {
-                rows_[at] = list->front();
+                places_[at].row = list->front();
                 delete list;
             }
             return;
         }
-        if (rows_[at] == row)
+        if (places_[at].row == row)
             EraseAt(at);
     }
 
 private:
     using List = std::vector<Row*>;
+    // A place: its tag and, beside it on the same cache line, its rows.
+    struct Place {
+        std::uint32_t tag = 0;
+        Row* row = nullptr;
+    };
     static constexpr std::size_t kNone = std::size_t(-1);
     // A place of several rows holds its list's address with the low bit set (rows and lists are
     // aligned, so a row's address never has it).
@@ -127,7 +133,7 @@ private:
 
     List* ListAt(std::size_t at) const
     {
-        const std::uintptr_t bits = reinterpret_cast<std::uintptr_t>(rows_[at]);
+        const std::uintptr_t bits = reinterpret_cast<std::uintptr_t>(places_[at].row);
         return bits & kListBit ? reinterpret_cast<List*>(bits & ~kListBit) : nullptr;
     }
 
@@ -135,7 +141,7 @@ private:
     const Row* AnyRowAt(std::size_t at) const
     {
         const List* list = ListAt(at);
-        return list ? list->front() : rows_[at];
+        return list ? list->front() : places_[at].row;
     }
 
     void Swap(TCellIndex& other) noexcept
@@ -143,16 +149,15 @@ private:
         std::swap(ci_, other.ci_);
         std::swap(textOf_, other.textOf_);
         std::swap(seed_, other.seed_);
-        tags_.swap(other.tags_);
-        rows_.swap(other.rows_);
+        places_.swap(other.places_);
         std::swap(mask_, other.mask_);
         std::swap(count_, other.count_);
     }
 
     void FreeLists()
     {
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            if (tags_[i])
+        for (std::size_t i = 0; i < places_.size(); ++i)
+            if (places_[i].tag)
                 delete ListAt(i);
     }
 
@@ -220,7 +225,7 @@ private:
     {
         const std::uint32_t tag = Tag(h);
         for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
-            const std::uint32_t t = tags_[i];
+            const std::uint32_t t = places_[i].tag;
             if (!t)
                 return kNone;
             if (t == tag && Same(text, AnyRowAt(i)))
@@ -234,48 +239,42 @@ private:
         std::size_t size = 16;
         while (size * 7 < keys * 10)
             size *= 2;
-        if (size <= tags_.size())
+        if (size <= places_.size())
             return;
         if (size > kMaxPlaces)
             throw std::length_error("TCellIndex: too many keys");
-        std::vector<std::uint32_t> oldTags(size, 0);
-        std::vector<Row*> oldRows(size, nullptr);
-        oldTags.swap(tags_);
-        oldRows.swap(rows_);
+        std::vector<Place> old(size);
+        old.swap(places_);
         mask_ = size - 1;
-        for (std::size_t j = 0; j < oldTags.size(); ++j) {
-            if (!oldTags[j])
+        for (const Place& p : old) {
+            if (!p.tag)
                 continue;
-            std::size_t i = oldTags[j] & mask_;
-            while (tags_[i])
+            std::size_t i = p.tag & mask_;
+            while (places_[i].tag)
                 i = (i + 1) & mask_;
-            tags_[i] = oldTags[j];
-            rows_[i] = oldRows[j];
+            places_[i] = p;
         }
     }
 
     // Frees place i and moves back the places after it whose probe would otherwise stop there.
     void EraseAt(std::size_t i)
     {
-        for (std::size_t j = (i + 1) & mask_; tags_[j]; j = (j + 1) & mask_) {
-            const std::size_t home = tags_[j] & mask_;
+        for (std::size_t j = (i + 1) & mask_; places_[j].tag; j = (j + 1) & mask_) {
+            const std::size_t home = places_[j].tag & mask_;
             const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
             if (between)
                 continue;
-            rows_[i] = rows_[j];
-            tags_[i] = tags_[j];
+            places_[i] = places_[j];
             i = j;
         }
-        rows_[i] = nullptr;
-        tags_[i] = 0;
+        places_[i] = {};
         --count_;
     }
 
     bool ci_;
     TextOf textOf_;
     std::size_t seed_;
-    std::vector<std::uint32_t> tags_;  // per place
-    std::vector<Row*> rows_;           // per place, beside tags_
+    std::vector<Place> places_;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
 };
