@@ -234,27 +234,42 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
 
 // Texts read from bytes share blocks of characters: each stays whole after the set is gone,
 // ends in a zero, and changing one changes no other.
+// Both loads keep a column's texts in shared blocks of characters.
 TEST(PacketBytes, TextsOutliveTheSetAndChangeAlone)
 {
-    QString first, second, third;
-    {
-        TClientDataSet s;
-        s.LoadPacketBytes(R"({"fields": [{"name": "S", "type": "string", "width": 9}], "rows": [["ab"], ["cd"], ["été"]]})");
-        first = s.FieldByName("S")->AsString();
-        s.Next();
-        second = s.FieldByName("S")->AsString();
-        s.Next();
-        third = s.FieldByName("S")->AsString();
+    const QByteArray json = R"({"fields": [{"name": "S", "type": "string", "width": 2000}], "rows": [["ab"], ["cd"], ["été"]]})";
+    const QString longText(1500, QLatin1Char('L'));  // too long to share a block
+    for (const bool fromBytes : {true, false}) {
+        SCOPED_TRACE(fromBytes ? "bytes" : "packet");
+        QString first, second, third, fourth;
+        {
+            TClientDataSet s;
+            if (fromBytes) {
+                s.LoadPacketBytes(json);
+            } else {
+                TDataPacket p = DataPacketFromJsonBytes(json);
+                p.rows.append({longText});
+                s.LoadPacket(std::move(p));
+            }
+            first = s.FieldByName("S")->AsString();
+            s.Next();
+            second = s.FieldByName("S")->AsString();
+            s.Next();
+            third = s.FieldByName("S")->AsString();
+            s.Next();
+            fourth = s.FieldByName("S")->AsString();
+        }
+        first.append(QStringLiteral("xyz"));
+        EXPECT_EQ(first, "abxyz");
+        EXPECT_EQ(second, "cd");
+        EXPECT_EQ(second.utf16()[2], 0);
+        EXPECT_EQ(third, QString::fromUtf8("\u00e9t\u00e9"));
+        EXPECT_EQ(fourth, fromBytes ? third : longText);
+        second.clear();
+        third.clear();
+        first.append(QString(200, QLatin1Char('x')));  // now alone in its block
+        EXPECT_EQ(first, QStringLiteral("abxyz") + QString(200, QLatin1Char('x')));
     }
-    first.append(QStringLiteral("xyz"));
-    EXPECT_EQ(first, "abxyz");
-    EXPECT_EQ(second, "cd");
-    EXPECT_EQ(second.utf16()[2], 0);
-    EXPECT_EQ(third, QString::fromUtf8("\u00e9t\u00e9"));
-    second.clear();
-    third.clear();
-    first.append(QString(200, QLatin1Char('x')));  // now alone in its block
-    EXPECT_EQ(first, QStringLiteral("abxyz") + QString(200, QLatin1Char('x')));
 }
 
 TEST_F(RecordSetPackets, TextWidthsThatAreNoWholeNumberOfCharactersAreRefused)
