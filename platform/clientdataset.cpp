@@ -194,13 +194,15 @@ using RowPtr = std::unique_ptr<Row, RowHold>;
 // the set drops before the row leaves `all`. Delete moves a loaded row out of `all` into its
 // change-log entry (`gone`), which holds it until CancelUpdates moves it back or the log is
 // cleared; a row inserted since the load is dropped on delete, as nothing can bring it back.
+// `alive` sits beside the kind, so an entry (one per posted row of a list being filled) takes 56
+// bytes instead of 64.
 struct ChangeEntry {
     TChangeKind kind;
+    bool alive = true;              // false once a new row's insert was undone by its delete
     quint64 rowId;
     Row* live = nullptr;            // the row while it exists (owned by Impl::all)
     RowPtr gone;                    // a deleted loaded row, kept for CancelUpdates
     QVariantList original;          // values at load time (Modify, Delete)
-    bool alive = true;              // false once a new row's insert was undone by its delete
 };
 
 // The text of one column of a row, for the hash indexes; null for a null cell.
@@ -1203,7 +1205,7 @@ struct TClientDataSet::Impl {
     void LogInsert(Row* row)
     {
         row->logPos = int(log.size());
-        log.push_back(ChangeEntry{TChangeKind::Insert, row->id, row, {}, {}, true});
+        log.push_back(ChangeEntry{TChangeKind::Insert, true, row->id, row, {}, {}});
         ++liveChanges;
     }
 
@@ -1212,7 +1214,7 @@ struct TClientDataSet::Impl {
         if (row->isNew || row->logPos >= 0)
             return;
         row->logPos = int(log.size());
-        log.push_back(ChangeEntry{TChangeKind::Modify, row->id, row, {}, before, true});
+        log.push_back(ChangeEntry{TChangeKind::Modify, true, row->id, row, {}, before});
         ++liveChanges;
     }
 
@@ -1237,7 +1239,7 @@ struct TClientDataSet::Impl {
         }
         row->logPos = int(log.size());
         QVariantList original = Values(row);
-        log.push_back(ChangeEntry{TChangeKind::Delete, row->id, nullptr, std::move(owned), std::move(original), true});
+        log.push_back(ChangeEntry{TChangeKind::Delete, true, row->id, nullptr, std::move(owned), std::move(original)});
         ++liveChanges;
     }
 };
