@@ -67,9 +67,8 @@ struct Store {
     }
     // The entry that holds `value` from now on in column `slot`. A value identical to the
     // column's last entry shares it, as the rows put one after another (the labels of one item,
-    // each with the item's fields) repeat most of their values.
-    // With `texts`, a text that becomes a new entry is copied into those blocks (a load's texts
-    // of the column, side by side in row order, instead of one allocation each).
+    // each with the item's fields) repeat most of their values. With `texts`, a text that becomes
+    // a new entry is copied into those blocks.
     quint32 Put(int slot, QVariant&& value, TTextBlocks* texts = nullptr)
     {
         if (!value.isValid())

@@ -80,8 +80,9 @@
 //
 // Performance: values live column by column: per column a list of values, where rows that repeat a
 // value (a branch, a status) share its entry, and per row one small number per column naming its
-// entry; the rows of a load sit in one block. Loading from bytes (LoadPacketBytes) reads the JSON
-// straight into those columns, the texts of a column into shared blocks of characters. Rows live
+// entry; the rows of a load sit in one block and the texts of a load's column in shared blocks of
+// characters, in row order. Loading from bytes (LoadPacketBytes) reads the JSON straight into
+// those columns. Rows live
 // once in insertion order; the visible order is a vector of row pointers rebuilt lazily after a
 // filter, index change or load (the first read builds it; counting an unfiltered set does not) and
 // kept in place (binary search) on post and delete. Large views sort by the ranks of their first

@@ -232,9 +232,8 @@ TEST(PacketBytes, ReadLikeTheGeneralReader)
     }
 }
 
-// Texts read from bytes share blocks of characters: each stays whole after the set is gone,
-// ends in a zero, and changing one changes no other.
-// Both loads keep a column's texts in shared blocks of characters.
+// Texts loaded from bytes or from a packet share blocks of characters: each stays whole after
+// the set is gone, ends in a zero, and changing one changes no other.
 TEST(PacketBytes, TextsOutliveTheSetAndChangeAlone)
 {
     const QByteArray json = R"({"fields": [{"name": "S", "type": "string", "width": 2000}], "rows": [["ab"], ["cd"], ["été"]]})";
