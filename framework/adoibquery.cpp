@@ -10,17 +10,6 @@
 
 namespace {
 
-TPacketFieldType PacketTypeOf(TFieldType type)
-{
-    switch (type) {
-    case TFieldType::String: return TPacketFieldType::String;
-    case TFieldType::FixedString: return TPacketFieldType::FixedString;
-    case TFieldType::Float: return TPacketFieldType::Float;
-    case TFieldType::DateTime: return TPacketFieldType::DateTime;
-    }
-    return TPacketFieldType::String;
-}
-
 QVariant ValueFor(TField* field, const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
@@ -62,7 +51,7 @@ void TADOIBQuery::Open()
     const QList<TField*> fields = Fields();
     const QSqlRecord record = query.record();
     for (TField* field : fields) {
-        packet.fields.append({field->FieldName(), PacketTypeOf(field->DataType()), field->Size()});
+        packet.fields.append({field->FieldName(), PacketFieldType(field->DataType()), field->Size()});
         int column = -1;
         for (int i = 0; i < record.count(); ++i) {
             if (record.fieldName(i).compare(field->FieldName(), Qt::CaseInsensitive) == 0)

@@ -213,36 +213,9 @@ struct SlotText {
 using CellIndex = TCellIndex<Row, SlotText>;
 using Bucket = std::span<Row* const>;
 
-bool IsText(TFieldType type)
-{
-    return type == TFieldType::String || type == TFieldType::FixedString;
-}
-
-TPacketFieldType PacketType(TFieldType type)
-{
-    switch (type) {
-    case TFieldType::String: return TPacketFieldType::String;
-    case TFieldType::FixedString: return TPacketFieldType::FixedString;
-    case TFieldType::Float: return TPacketFieldType::Float;
-    case TFieldType::DateTime: return TPacketFieldType::DateTime;
-    }
-    return TPacketFieldType::String;
-}
-
-TFieldType FieldType(TPacketFieldType type)
-{
-    switch (type) {
-    case TPacketFieldType::String: return TFieldType::String;
-    case TPacketFieldType::FixedString: return TFieldType::FixedString;
-    case TPacketFieldType::Float: return TFieldType::Float;
-    case TPacketFieldType::DateTime: return TFieldType::DateTime;
-    }
-    return TFieldType::String;
-}
-
 bool SameKind(TFieldType a, TPacketFieldType b)
 {
-    const TFieldType bb = FieldType(b);
+    const TFieldType bb = FieldTypeOf(b);
     return (IsText(a) && IsText(bb)) || a == bb;
 }
 
@@ -262,11 +235,6 @@ QStringList SplitNames(const QString& names)
     throw EDatabaseError(message);
 }
 
-[[noreturn]] void RefusePacket(const QString& what)
-{
-    Fail(QStringLiteral("Pacote de dados inválido: %1.").arg(what));
-}
-
 // Where a packet's columns go in the set's rows, and what their values must be.
 struct PacketLayout {
     bool defineFields = false;       // the set has no fields and takes the packet's columns
@@ -281,7 +249,7 @@ struct PacketLayout {
 // message that refuses row r; empty when the value fits.
 QString PacketValueFault(const QVariant& v, const TPacketField& kind, qsizetype r)
 {
-    switch (FieldType(kind.type)) {
+    switch (FieldTypeOf(kind.type)) {
     case TFieldType::String:
     case TFieldType::FixedString: {
         const QString* text = CellAs<QString>(v);
@@ -312,7 +280,7 @@ QString PacketValueFault(const QVariant& v, const TPacketField& kind, qsizetype 
 // is when written through a field), a whole number a double, a date-time its wall-clock reading.
 void NormalizePacketValue(QVariant& v, const TPacketField& kind)
 {
-    switch (FieldType(kind.type)) {
+    switch (FieldTypeOf(kind.type)) {
     case TFieldType::String:
     case TFieldType::FixedString:
         if (CellAs<QString>(v)->isEmpty())
@@ -1065,14 +1033,14 @@ struct TClientDataSet::Impl {
                 const TField* f = fields[size_t(slot)].get();
                 if (!SameKind(f->DataType(), pf.type))
                     RefusePacket(QStringLiteral("o campo %1 vem como %2 e é declarado como %3")
-                                     .arg(pf.name, PacketFieldTypeName(pf.type), PacketFieldTypeName(PacketType(f->DataType()))));
-                kind.type = PacketType(f->DataType());
+                                     .arg(pf.name, PacketFieldTypeName(pf.type), PacketFieldTypeName(PacketFieldType(f->DataType()))));
+                kind.type = PacketFieldType(f->DataType());
                 kind.width = f->Size();
             } else if (slot < 0) {
                 slot = declared + int(layout.extras.size());
                 layout.extras.append(pf);
             }
-            if (IsText(FieldType(kind.type)) && kind.width < 1)
+            if (IsText(FieldTypeOf(kind.type)) && kind.width < 1)
                 RefusePacket(QStringLiteral("o campo %1 não tem uma largura válida").arg(pf.name));
             layout.target[size_t(c)] = slot;
             layout.kinds[size_t(c)] = kind;
@@ -1088,7 +1056,7 @@ struct TClientDataSet::Impl {
     {
         for (qsizetype c = 0; c < columns.size(); ++c) {
             const TPacketField& pf = columns.at(c);
-            fields.push_back(std::make_unique<TField>(self, pf.name, FieldType(pf.type), pf.width, int(c)));
+            fields.push_back(std::make_unique<TField>(self, pf.name, FieldTypeOf(pf.type), pf.width, int(c)));
         }
     }
 
@@ -2173,7 +2141,7 @@ bool TClientDataSet::InstallColumns(TPacketColumns& packet)
     for (size_t c = 0; c < layout.kinds.size(); ++c) {
         const TPacketField& kind = layout.kinds[c];
         const std::vector<QVariant>& values = packet.values[c];
-        if (IsText(FieldType(kind.type))) {
+        if (IsText(FieldTypeOf(kind.type))) {
             // The common case inline: texts within the width.
             for (size_t e = 1; e < values.size(); ++e) {
                 const QString* text = CellAs<QString>(values[e]);
@@ -2204,7 +2172,7 @@ TDataPacket TClientDataSet::Packet() const
 {
     TDataPacket packet;
     for (const auto& f : d_->fields)
-        packet.fields.append({f->FieldName(), PacketType(f->DataType()), f->Size()});
+        packet.fields.append({f->FieldName(), PacketFieldType(f->DataType()), f->Size()});
     packet.fields.append(d_->extraColumns);
     packet.rows.reserve(qsizetype(d_->all.size()));
     for (const RowPtr& r : d_->all)

@@ -11,12 +11,29 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-bool IsText(TFieldType type)
+TPacketFieldType PacketFieldType(TFieldType type)
 {
-    return type == TFieldType::String || type == TFieldType::FixedString;
+    switch (type) {
+    case TFieldType::String: return TPacketFieldType::String;
+    case TFieldType::FixedString: return TPacketFieldType::FixedString;
+    case TFieldType::Float: return TPacketFieldType::Float;
+    case TFieldType::DateTime: return TPacketFieldType::DateTime;
+    }
+    return TPacketFieldType::String;
 }
+
+TFieldType FieldTypeOf(TPacketFieldType type)
+{
+    switch (type) {
+    case TPacketFieldType::String: return TFieldType::String;
+    case TPacketFieldType::FixedString: return TFieldType::FixedString;
+    case TPacketFieldType::Float: return TFieldType::Float;
+    case TPacketFieldType::DateTime: return TFieldType::DateTime;
+    }
+    return TFieldType::String;
+}
+
+namespace {
 
 // dd/mm/yyyy with an optional " hh:nn[:ss]".
 QDateTime TextToDateTime(const QString& text)

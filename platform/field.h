@@ -35,6 +35,16 @@ class TClientDataSet;
 
 enum class TFieldType { String, FixedString, Float, DateTime };
 enum class TAlignment { Left, Right, Center };
+enum class TPacketFieldType;
+
+inline bool IsText(TFieldType type)
+{
+    return type == TFieldType::String || type == TFieldType::FixedString;
+}
+
+// A field's kind as a packet's column carries it, and back.
+TPacketFieldType PacketFieldType(TFieldType type);
+TFieldType FieldTypeOf(TPacketFieldType type);
 
 class TField {
 public:

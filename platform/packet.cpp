@@ -23,17 +23,17 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-[[noreturn]] void Refuse(const QString& what)
+void RefusePacket(const QString& what)
 {
     throw EDatabaseError(QStringLiteral("Pacote de dados inválido: %1.").arg(what));
 }
 
-bool IsTextType(TPacketFieldType type)
+void RefuseNonFiniteNumber(qint64 row, const QString& field, double number)
 {
-    return type == TPacketFieldType::String || type == TPacketFieldType::FixedString;
+    RefusePacket(QStringLiteral("linha %1, campo %2: o número %3 não é finito").arg(row + 1).arg(field).arg(number));
 }
+
+namespace {
 
 bool ParseFieldType(const QString& name, TPacketFieldType& type)
 {
@@ -59,31 +59,31 @@ QJsonArray FieldsToJson(const QList<TPacketField>& fields)
 QList<TPacketField> FieldsFromJson(const QJsonValue& value)
 {
     if (!value.isArray())
-        Refuse(QStringLiteral("\"fields\" ausente ou não é uma lista"));
+        RefusePacket(QStringLiteral("\"fields\" ausente ou não é uma lista"));
     const QJsonArray array = value.toArray();
     QList<TPacketField> fields;
     fields.reserve(array.size());
     for (qsizetype i = 0; i < array.size(); ++i) {
         const QJsonValue item = array.at(i);
         if (!item.isObject())
-            Refuse(QStringLiteral("o campo %1 não é um objeto").arg(i + 1));
+            RefusePacket(QStringLiteral("o campo %1 não é um objeto").arg(i + 1));
         const QJsonObject o = item.toObject();
         TPacketField f;
         f.name = o.value(QLatin1String("name")).toString();
         if (f.name.isEmpty())
-            Refuse(QStringLiteral("o campo %1 não tem nome").arg(i + 1));
+            RefusePacket(QStringLiteral("o campo %1 não tem nome").arg(i + 1));
         for (const TPacketField& seen : fields)
             if (seen.name.compare(f.name, Qt::CaseInsensitive) == 0)
-                Refuse(QStringLiteral("o campo %1 aparece duas vezes").arg(f.name));
+                RefusePacket(QStringLiteral("o campo %1 aparece duas vezes").arg(f.name));
         const QString typeName = o.value(QLatin1String("type")).toString();
         if (!ParseFieldType(typeName, f.type))
-            Refuse(QStringLiteral("o campo %1 tem o tipo desconhecido \"%2\"").arg(f.name, typeName));
+            RefusePacket(QStringLiteral("o campo %1 tem o tipo desconhecido \"%2\"").arg(f.name, typeName));
         if (IsTextType(f.type)) {
             const QJsonValue width = o.value(QLatin1String("width"));
             const double w = width.toDouble(-1);
             // The range is checked before the conversion: a width beyond int has no int value.
             if (!width.isDouble() || !(w >= 1 && w <= std::numeric_limits<int>::max()) || w != std::floor(w))
-                Refuse(QStringLiteral("o campo %1 não tem uma largura válida").arg(f.name));
+                RefusePacket(QStringLiteral("o campo %1 não tem uma largura válida").arg(f.name));
             f.width = static_cast<int>(w);
         }
         fields.append(f);
@@ -104,7 +104,7 @@ QJsonValue ValueToJson(const TPacketField& field, const QVariant& value, qsizety
         // change unseen on the other side.
         const double number = value.toDouble();
         if (!std::isfinite(number))
-            Refuse(QStringLiteral("linha %1, campo %2: o número %3 não é finito").arg(row + 1).arg(field.name).arg(number));
+            RefuseNonFiniteNumber(row, field.name, number);
         return number;
     }
     case TPacketFieldType::DateTime:
@@ -137,21 +137,21 @@ QVariant ValueFromJson(const TPacketField& field, const QJsonValueConstRef value
     case TPacketFieldType::String:
     case TPacketFieldType::FixedString: {
         if (!value.isString())
-            Refuse(QStringLiteral("linha %1, campo %2: esperado um texto").arg(row + 1).arg(field.name));
+            RefusePacket(QStringLiteral("linha %1, campo %2: esperado um texto").arg(row + 1).arg(field.name));
         QString text = value.toString();
         if (text.size() > field.width)
-            Refuse(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
+            RefusePacket(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
                        .arg(row + 1).arg(field.name, text).arg(field.width));
         return QVariant(std::move(text));
     }
     case TPacketFieldType::Float:
         if (!value.isDouble() || !std::isfinite(value.toDouble()))
-            Refuse(QStringLiteral("linha %1, campo %2: esperado um número").arg(row + 1).arg(field.name));
+            RefusePacket(QStringLiteral("linha %1, campo %2: esperado um número").arg(row + 1).arg(field.name));
         return value.toDouble();
     case TPacketFieldType::DateTime: {
         const QDateTime dt = value.isString() ? ParseDateTime(value.toString()) : QDateTime();
         if (!dt.isValid())
-            Refuse(QStringLiteral("linha %1, campo %2: esperada uma data e hora AAAA-MM-DDTHH:MM:SS").arg(row + 1).arg(field.name));
+            RefusePacket(QStringLiteral("linha %1, campo %2: esperada uma data e hora AAAA-MM-DDTHH:MM:SS").arg(row + 1).arg(field.name));
         return dt;
     }
     }
@@ -162,10 +162,10 @@ template <typename JsonValue>  // QJsonValue or QJsonValueConstRef
 QVariantList RowFromJson(const QList<TPacketField>& fields, const JsonValue& value, qsizetype row)
 {
     if (!value.isArray())
-        Refuse(QStringLiteral("a linha %1 não é uma lista").arg(row + 1));
+        RefusePacket(QStringLiteral("a linha %1 não é uma lista").arg(row + 1));
     const QJsonArray array = value.toArray();
     if (array.size() != fields.size())
-        Refuse(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(row + 1).arg(array.size()).arg(fields.size()));
+        RefusePacket(QStringLiteral("a linha %1 tem %2 valores para %3 campos").arg(row + 1).arg(array.size()).arg(fields.size()));
     QVariantList out;
     out.reserve(fields.size());
     const TPacketField* field = fields.constData();
@@ -620,7 +620,7 @@ TDataPacket DataPacketFromJson(const QJsonObject& json)
     packet.fields = FieldsFromJson(json.value(QLatin1String("fields")));
     const QJsonValue rowsValue = json.value(QLatin1String("rows"));
     if (!rowsValue.isArray())
-        Refuse(QStringLiteral("\"rows\" ausente ou não é uma lista"));
+        RefusePacket(QStringLiteral("\"rows\" ausente ou não é uma lista"));
     const QJsonArray rows = rowsValue.toArray();
     packet.rows.reserve(rows.size());
     qsizetype r = 0;
@@ -637,9 +637,9 @@ TDataPacket GeneralFromJsonBytes(const QByteArray& bytes)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
-        Refuse(QStringLiteral("o texto não é JSON (%1)").arg(error.errorString()));
+        RefusePacket(QStringLiteral("o texto não é JSON (%1)").arg(error.errorString()));
     if (!doc.isObject())
-        Refuse(QStringLiteral("o pacote não é um objeto"));
+        RefusePacket(QStringLiteral("o pacote não é um objeto"));
     return DataPacketFromJson(doc.object());
 }
 
@@ -718,18 +718,18 @@ TChangePacket ChangePacketFromJson(const QJsonObject& json)
     packet.fields = FieldsFromJson(json.value(QLatin1String("fields")));
     const QJsonValue changesValue = json.value(QLatin1String("changes"));
     if (!changesValue.isArray())
-        Refuse(QStringLiteral("\"changes\" ausente ou não é uma lista"));
+        RefusePacket(QStringLiteral("\"changes\" ausente ou não é uma lista"));
     const QJsonArray changes = changesValue.toArray();
     for (qsizetype i = 0; i < changes.size(); ++i) {
         if (!changes.at(i).isObject())
-            Refuse(QStringLiteral("a alteração %1 não é um objeto").arg(i + 1));
+            RefusePacket(QStringLiteral("a alteração %1 não é um objeto").arg(i + 1));
         const QJsonObject o = changes.at(i).toObject();
         const QString kind = o.value(QLatin1String("kind")).toString();
         TChange c;
         if (kind == QLatin1String("insert")) c.kind = TChangeKind::Insert;
         else if (kind == QLatin1String("modify")) c.kind = TChangeKind::Modify;
         else if (kind == QLatin1String("delete")) c.kind = TChangeKind::Delete;
-        else Refuse(QStringLiteral("a alteração %1 tem o tipo desconhecido \"%2\"").arg(i + 1).arg(kind));
+        else RefusePacket(QStringLiteral("a alteração %1 tem o tipo desconhecido \"%2\"").arg(i + 1).arg(kind));
         if (c.kind != TChangeKind::Insert)
             c.oldRow = RowFromJson(packet.fields, o.value(QLatin1String("old")), i);
         if (c.kind != TChangeKind::Delete)

@@ -25,6 +25,18 @@
 
 enum class TPacketFieldType { String, FixedString, Float, DateTime };
 
+inline bool IsTextType(TPacketFieldType type)
+{
+    return type == TPacketFieldType::String || type == TPacketFieldType::FixedString;
+}
+
+// Refuses a packet: EDatabaseError "Pacote de dados inválido: <what>.", the one message every
+// reader and writer of packets gives.
+[[noreturn]] void RefusePacket(const QString& what);
+// Refuses a number that JSON cannot write (an infinity or a NaN), in row `row` (from 0) of the
+// column `field`, rather than let it travel as null.
+[[noreturn]] void RefuseNonFiniteNumber(qint64 row, const QString& field, double number);
+
 struct TPacketField {
     QString name;
     TPacketFieldType type = TPacketFieldType::String;

@@ -18,11 +18,6 @@ namespace {
 
 constexpr double kLargestWholeNumber = 9007199254740992.0;   // 2^53: Qt writes whole numbers up to it as integers
 
-bool IsTextType(TPacketFieldType type)
-{
-    return type == TPacketFieldType::String || type == TPacketFieldType::FixedString;
-}
-
 // Appends `utf8` as a quoted JSON string, escaped as Qt escapes it.
 void AppendQuoted(std::string& out, std::string_view utf8)
 {
@@ -291,8 +286,7 @@ void TReplyWriter::Packet(const QList<TPacketField>& fields, TSqlStatement& rows
                     kind == TSqlStatement::TColumnKind::Text ? rows.Value(c).toDouble() : rows.Double(c);
                 // JSON has no text for an infinity or a NaN: refused as the packet encoder refuses it.
                 if (!std::isfinite(number))
-                    throw EDatabaseError(QStringLiteral("Pacote de dados inválido: linha %1, campo %2: o número %3 não é finito.")
-                                             .arg(row + 1).arg(fields[f].name).arg(number));
+                    RefuseNonFiniteNumber(row, fields[f].name, number);
                 Number(number);
                 break;
             }
