@@ -91,9 +91,7 @@ void DefineLabels(TClientDataSet& s)
     for (const TPacketField& f : p.fields) {
         if (f.name == QLatin1String("NRPEDEXOL"))
             continue;  // the packet carries it, the set does not declare it
-        s.AddField(f.name, f.type == TPacketFieldType::Float ? TFieldType::Float
-                           : f.type == TPacketFieldType::FixedString ? TFieldType::FixedString : TFieldType::String,
-                   f.width);
+        s.AddField(f.name, FieldTypeOf(f.type), f.width);
     }
     s.AddIndex("cdsInsEtiquetaIndex1", "IDSTATUSETIQ;CDCODBARRAETIQ");
     s.SetIndexName("cdsInsEtiquetaIndex1");
