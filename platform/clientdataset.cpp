@@ -215,8 +215,7 @@ using Bucket = std::span<Row* const>;
 
 bool SameKind(TFieldType a, TPacketFieldType b)
 {
-    const TFieldType bb = FieldTypeOf(b);
-    return (IsText(a) && IsText(bb)) || a == bb;
+    return (IsText(a) && IsTextType(b)) || a == FieldTypeOf(b);
 }
 
 QStringList SplitNames(const QString& names)
@@ -1040,7 +1039,7 @@ struct TClientDataSet::Impl {
                 slot = declared + int(layout.extras.size());
                 layout.extras.append(pf);
             }
-            if (IsText(FieldTypeOf(kind.type)) && kind.width < 1)
+            if (IsTextType(kind.type) && kind.width < 1)
                 RefusePacket(QStringLiteral("o campo %1 não tem uma largura válida").arg(pf.name));
             layout.target[size_t(c)] = slot;
             layout.kinds[size_t(c)] = kind;
@@ -2141,7 +2140,7 @@ bool TClientDataSet::InstallColumns(TPacketColumns& packet)
     for (size_t c = 0; c < layout.kinds.size(); ++c) {
         const TPacketField& kind = layout.kinds[c];
         const std::vector<QVariant>& values = packet.values[c];
-        if (IsText(FieldTypeOf(kind.type))) {
+        if (IsTextType(kind.type)) {
             // The common case inline: texts within the width.
             for (size_t e = 1; e < values.size(); ++e) {
                 const QString* text = CellAs<QString>(values[e]);

@@ -141,7 +141,7 @@ QVariant ValueFromJson(const TPacketField& field, const QJsonValueConstRef value
         QString text = value.toString();
         if (text.size() > field.width)
             RefusePacket(QStringLiteral("linha %1, campo %2: o texto \"%3\" passa da largura %4")
-                       .arg(row + 1).arg(field.name, text).arg(field.width));
+                             .arg(row + 1).arg(field.name, text).arg(field.width));
         return QVariant(std::move(text));
     }
     case TPacketFieldType::Float:
