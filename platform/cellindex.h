@@ -230,6 +230,8 @@ private:
 
     std::size_t Probe(QStringView text, std::size_t h) const
     {
+        if (marks_.empty())
+            return kNone;  // moved from: no places
         const std::uint32_t tag = Tag(h);
         const std::uint8_t mark = Mark(tag);
         for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {

@@ -56,6 +56,14 @@ TEST(CellIndex, FindsEveryRowOfAKeyAndNothingForAnAbsentOne)
     // A row that is not under the key is left alone.
     index.Remove(&a, c.text);
     EXPECT_EQ(Rows(index, "0002"), (std::set<const FakeRow*>{&c}));
+
+    // A moved-from index is empty and takes keys again.
+    Index moved(std::move(index));
+    EXPECT_EQ(Rows(moved, "0002"), (std::set<const FakeRow*>{&c}));
+    EXPECT_TRUE(index.Find(u"0002").empty());
+    index.Remove(&c, c.text);
+    index.Add(&a, a.text);
+    EXPECT_EQ(Rows(index, "0001"), (std::set<const FakeRow*>{&a}));
 }
 
 TEST(CellIndex, IgnoringCaseFoldsAccentedLettersAsWellAndExactDoesNot)
