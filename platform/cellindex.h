@@ -84,11 +84,7 @@ public:
         }
         if ((count_ + 1) * 10 > places_.size() * 7)
             Grow(count_ + 1);
-        std::size_t i = h & mask_;
-        while (marks_[i])
-            i = (i + 1) & mask_;
-        places_[i] = {Tag(h), row};
-        marks_[i] = Mark(Tag(h));
+        PutFree({Tag(h), row});
         ++count_;
     }
 
@@ -261,15 +257,19 @@ private:
         old.swap(places_);
         marks_.assign(size, 0);
         mask_ = size - 1;
-        for (const Place& p : old) {
-            if (!p.tag)
-                continue;
-            std::size_t i = p.tag & mask_;
-            while (marks_[i])
-                i = (i + 1) & mask_;
-            places_[i] = p;
-            marks_[i] = Mark(p.tag);
-        }
+        for (const Place& p : old)
+            if (p.tag)
+                PutFree(p);
+    }
+
+    // Puts `p` in the first free place from its home on, with its byte.
+    void PutFree(const Place& p)
+    {
+        std::size_t i = p.tag & mask_;
+        while (marks_[i])
+            i = (i + 1) & mask_;
+        places_[i] = p;
+        marks_[i] = Mark(p.tag);
     }
 
     // Frees place i and moves back the places after it whose probe would otherwise stop there.
